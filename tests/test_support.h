@@ -1,0 +1,18 @@
+#pragma once
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+// Every test runs in a fresh temporary directory with the scripted platform
+// reset, so files and windows of one test never reach another.
+class larder_test : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    std::filesystem::path dir;  // the temporary directory, also the current one
+};
+
+std::string read_whole_file(const std::filesystem::path& path);
+void write_whole_file(const std::filesystem::path& path, const std::string& bytes);
