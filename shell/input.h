@@ -15,6 +15,9 @@ constexpr int close_key = extended_key + 'k';
 // extended keys (cursor block, Insert, Delete, F1..F10).
 void feed_key_down(int scancode, bool queue_extended = true);
 void feed_key_up(int scancode);
+// Takes the oldest key code from the queue; 0 when it is empty.
+int take_key_code();
+
 // Typed text in UTF-8; each character that Windows-1252 holds is queued.
 void feed_text(const std::string& utf8);
 void feed_close_button();

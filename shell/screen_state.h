@@ -22,6 +22,7 @@ struct screen_state {
     std::vector<text_cell> cells;   // columns * rows, what print_text left there
     int row = 1, column = 1;        // text cursor, 1-based
     bool scroll_pending = false;    // last row filled: scroll before the next text
+    int scrolled = 0;               // rows scrolled since the window opened
     uint32_t foreground = 0xFFFFFF, background = 0x000000;
     bool changed = false;           // pixels differ from the last presented frame
 };
