@@ -76,6 +76,7 @@ void feed_text(const std::string& utf8) {
         i += length;
         int byte = cp1252_byte(code_point);
         if (byte > 0) queue_key(byte);
+        input().key_pressed = true;
     }
 }
 

@@ -49,7 +49,6 @@ bool platform_open_window(int width, int height, const std::string& title) {
     w.width = width;
     w.height = height;
     w.title = title;
-    w.titles.push_back(title);
     w.frame.assign(static_cast<size_t>(width) * height, 0);
     w.presents = 0;
     ++w.opened;

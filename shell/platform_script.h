@@ -28,7 +28,7 @@ struct scripted_window {
     std::vector<uint32_t> frame;     // last presented frame
     int presents = 0;                // frames presented since the window opened
     int opened = 0;                  // windows opened since reset
-    std::vector<std::string> titles; // every title the window had, in order
+    std::vector<std::string> titles; // every title set, in order
 };
 
 namespace script {

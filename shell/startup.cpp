@@ -1,0 +1,38 @@
+// Start-up: one copy only, the data directory, the default index, the
+// command-line import, the pictures, then the menu.
+#include "shell/startup.h"
+
+#include "screens/screens.h"
+#include "shell/menu.h"
+#include "shell/services.h"
+
+namespace {
+
+[[noreturn]] void fail_start(const std::string& message) {
+    print_text(message, true);
+    pause(-1);
+    end_program(0);
+}
+
+}  // namespace
+
+int run_program(int argc, char** argv) {
+    init_services(argc, argv);
+
+    std::optional<std::string> names = list_process_names();
+    if (!names) fail_start("CreateToolhelp32Snapshot failed");
+    if (names->empty()) fail_start("Process32First failed");
+    if (another_copy_running(*names, own_process_name())) end_program(0);
+
+    open_window(250, 450, 32);
+    set_window_title("Larderon");
+    change_dir(executable_dir());
+    read_recipe_count(0);
+
+    std::string import_path = command_args();
+    if (!import_path.empty()) import_recipe(import_path);
+
+    set_window_title("Loading...");
+    menu_pictures pictures = load_menu_pictures();
+    run_menu(pictures);
+}

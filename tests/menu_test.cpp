@@ -1,0 +1,132 @@
+// The main menu's passes, click areas and exit picture, and the
+// single-instance search.
+#include <algorithm>
+#include <filesystem>
+
+#include "shell/menu.h"
+#include "shell/platform_script.h"
+#include "shell/screen_state.h"
+#include "shell/services.h"
+#include "shell/startup.h"
+#include "tests/test_support.h"
+
+namespace {
+
+class menu : public larder_test {
+protected:
+    void SetUp() override {
+        larder_test::SetUp();
+        open_window(250, 450, 32);
+    }
+    // Runs the menu with stand-in pictures until the script leaves it
+    // through the exit picture; gives the exit code.
+    int run() {
+        try {
+            run_menu(menu_pictures{});
+        } catch (const program_ended& ended) {
+            return ended.code;
+        }
+    }
+    static int passes() {
+        const auto& titles = script::window().titles;
+        return static_cast<int>(std::count(titles.begin(), titles.end(), "Larderon - Main"));
+    }
+    static void leave() {
+        script::click(100, 449, 0, 30);
+        script::click(66, 288, 0, 100);
+    }
+};
+
+TEST_F(menu, first_pass_makes_an_empty_index_and_draws_the_buttons) {
+    leave();
+    EXPECT_EQ(run(), 0);
+    EXPECT_EQ(read_whole_file("default.ldr"), "0\r\n");
+    EXPECT_EQ(script::window().width, 250);
+    EXPECT_EQ(script::window().height, 450);
+    EXPECT_EQ(screen().columns, 30);
+    EXPECT_EQ(screen().rows, 27);
+}
+
+TEST_F(menu, clicks_on_the_edges_do_nothing) {
+    script::click(100, 0, 0, 30);
+    script::click(100, 1, 0, 30);
+    script::click(0, 200, 0, 30);
+    script::click(100, 200, 1, 30);  // right button
+    leave();
+    EXPECT_EQ(run(), 0);
+    EXPECT_EQ(passes(), 1);
+}
+
+TEST_F(menu, buttons_split_at_multiples_of_fifty) {
+    script::click(100, 49, 0, 30);   // Add
+    script::line("", 30);            // the wizard's name question: nothing, back to the menu
+    script::click(100, 50, 0, 30);   // Favourites: no favourites yet, back at once
+    leave();
+    EXPECT_EQ(run(), 0);
+    const auto& titles = script::window().titles;
+    EXPECT_NE(std::find(titles.begin(), titles.end(), "Larderon - Add Recipe"), titles.end());
+    EXPECT_EQ(passes(), 3);
+}
+
+TEST_F(menu, exit_picture_takes_only_its_two_areas) {
+    script::click(100, 449, 0, 30);
+    for (auto [x, y] : {std::pair{110, 300}, {129, 300}, {80, 287}, {80, 318}, {150, 287}})
+        script::click(x, y, 0, 100);
+    script::click(130, 317, 0, 100);  // stay
+    script::call([] {
+        EXPECT_EQ(script::pointer_x(), 1);
+        EXPECT_EQ(script::pointer_y(), 1);
+    }, 30);
+    leave();
+    EXPECT_EQ(run(), 0);
+    const auto& titles = script::window().titles;
+    EXPECT_EQ(std::count(titles.begin(), titles.end(), "Thank You."), 2);
+    EXPECT_EQ(passes(), 2);
+}
+
+TEST_F(menu, leave_area_ends_with_code_zero_at_both_edges) {
+    script::click(1, 400, 0, 30);
+    script::click(109, 317, 0, 100);
+    EXPECT_EQ(run(), 0);
+}
+
+TEST_F(menu, a_deleted_index_is_made_again_on_the_next_pass) {
+    write_whole_file("default.ldr", "3\r\n");
+    script::call([] { std::filesystem::remove("default.ldr"); }, 30);
+    script::click(100, 449, 0, 30);
+    script::click(150, 300, 0, 100);  // stay: a new pass
+    script::call([] { EXPECT_EQ(read_whole_file("default.ldr"), "0\r\n"); }, 30);
+    leave();
+    EXPECT_EQ(run(), 0);
+}
+
+TEST_F(menu, missing_pictures_get_labelled_stand_ins) {
+    script::call([] {
+        const auto& frame = script::window().frame;
+        EXPECT_NE(frame[0], 0u);                     // framed slot 1
+        EXPECT_NE(frame[static_cast<size_t>(449) * 250], 0u);  // slot 9 reaches the bottom
+        int lit = 0;                                 // label pixels inside slot 1
+        for (int y = 17; y < 33; ++y)
+            for (int x = 60; x < 190; ++x) lit += frame[static_cast<size_t>(y) * 250 + x] == 0xFFFFFF;
+        EXPECT_GT(lit, 50);
+    }, 30);
+    leave();
+    EXPECT_EQ(run(), 0);
+}
+
+TEST(single_instance, a_second_name_anywhere_counts_as_a_copy) {
+    EXPECT_FALSE(another_copy_running("systemdbashlarderonsshd", "larderon"));
+    EXPECT_TRUE(another_copy_running("larderonbashlarderon", "larderon"));
+    EXPECT_TRUE(another_copy_running("larderonmylarderon", "larderon"));
+    EXPECT_FALSE(another_copy_running("larderonLarderonLARDERON", "larderon"));
+    EXPECT_TRUE(another_copy_running("larderonlarderon", "larderon"));
+    EXPECT_FALSE(another_copy_running("", "larderon"));
+}
+
+TEST(single_instance, the_process_list_holds_this_process) {
+    auto names = list_process_names();
+    ASSERT_TRUE(names.has_value());
+    EXPECT_NE(names->find(own_process_name()), std::string::npos);
+}
+
+}  // namespace
