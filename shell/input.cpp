@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "shell/platform.h"
 #include "shell/screen_state.h"
 
 namespace {
@@ -91,9 +92,11 @@ void feed_mouse_motion(int x, int y) {
 void feed_mouse_button(int button, bool down) {
     if (button < 0 || button > 2) return;
     input_state& in = input();
-    if (down)
+    if (down) {
         in.buttons |= 1 << button;
-    else
+        in.clicked |= 1 << button;
+        in.clicked_at = platform_clock();
+    } else
         in.buttons &= ~(1 << button);
 }
 
@@ -108,6 +111,7 @@ void feed_focus(bool focused) {
     in.focused = focused;
     for (bool& key : in.down) key = false;
     in.buttons = 0;
+    in.clicked = 0;
 }
 
 void feed_exposed() { input().exposed = true; }

@@ -9,13 +9,25 @@
 #include "shell/screen_state.h"
 #include "shell/services.h"
 
+namespace {
+
+// A click shorter than a polling pass would go unseen by state polling, so a
+// press shows in the first poll after it, if that comes soon enough to still
+// belong to the click.
+constexpr double click_memory_seconds = 0.25;
+
+}  // namespace
+
 mouse_reading poll_mouse() {
     pump_and_present();
     const screen_state& s = screen();
-    const input_state& in = input();
+    input_state& in = input();
+    int buttons = in.buttons;
+    if (platform_clock() - in.clicked_at < click_memory_seconds) buttons |= in.clicked;
+    in.clicked = 0;
     bool over_window = in.mouse_x >= 0 && in.mouse_x < s.width && in.mouse_y >= 0 && in.mouse_y < s.height;
     if (!s.open || !in.pointer_inside || !in.focused || !over_window) return {-1, -1, -1, -1};
-    return {in.mouse_x, in.mouse_y, in.wheel, in.buttons};
+    return {in.mouse_x, in.mouse_y, in.wheel, buttons};
 }
 
 void set_mouse(int x, int y, int visibility) {

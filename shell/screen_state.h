@@ -33,6 +33,8 @@ struct input_state {
     int head = 0, tail = 0;
     bool key_pressed = false;
     int mouse_x = 0, mouse_y = 0, wheel = 0, buttons = 0;
+    int clicked = 0;                // buttons pressed since the last poll
+    double clicked_at = 0;          // when the latest of them was pressed
     bool pointer_inside = false;
     bool focused = true;
     bool exposed = false;

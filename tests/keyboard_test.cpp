@@ -104,6 +104,22 @@ TEST_F(keyboard, a_click_is_seen_by_exactly_one_poll) {
     EXPECT_EQ(second.buttons & 1, 0);
 }
 
+TEST_F(keyboard, a_click_between_two_polls_is_still_seen_once) {
+    script::move(40, 50);
+    auto quick_click = [] {
+        feed_mouse_button(0, true);
+        feed_mouse_button(0, false);
+    };
+    script::call(quick_click);
+    drain();
+    EXPECT_EQ(poll_mouse().buttons, 1);
+    EXPECT_EQ(poll_mouse().buttons, 0);
+    script::call(quick_click);
+    drain();
+    pause(300);  // a click long ago is no click now
+    EXPECT_EQ(poll_mouse().buttons, 0);
+}
+
 TEST_F(keyboard, set_mouse_clamps_and_keeps_visibility_on_minus_one) {
     set_mouse(1, 1, 0);
     EXPECT_FALSE(script::pointer_visible());
