@@ -1,0 +1,88 @@
+#include "storage/recipe.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "shell/files.h"
+#include "shell/services.h"
+#include "shell/text.h"
+
+namespace {
+
+constexpr int recipe_file = 1;
+
+enum class stop_after { heading, ingredients, directions };
+
+// Reads a count and then every item the file announces, so that the reader
+// stays in step with the file, keeping the first 50. Stops at the end of the
+// file, which also bounds a count that is absurdly large.
+uint8_t read_list(std::array<std::string, max_recipe_items + 1>& items) {
+    int64_t announced = read_number_field(recipe_file);
+    for (int64_t i = 1; i <= announced && !file_at_end(recipe_file); ++i) {
+        std::string item = read_field(recipe_file, true);
+        if (i <= max_recipe_items) items[static_cast<size_t>(i)] = std::move(item);
+    }
+    // Items the file announces but does not hold read as empty texts.
+    return static_cast<uint8_t>(std::clamp<int64_t>(announced, 0, max_recipe_items));
+}
+
+recipe read_parts(const std::string& file_name, stop_after last_part) {
+    recipe dish;
+    open_file(file_name, file_mode::input, recipe_file);
+    if (last_error() != 0) return dish;
+    dish.name = read_field(recipe_file, false);
+    dish.author = read_field(recipe_file, false);
+    dish.source = read_field(recipe_file, true);
+    dish.description = read_field(recipe_file, false);
+    int64_t servings = read_number_field(recipe_file);
+    dish.servings = static_cast<int32_t>(
+        std::clamp<int64_t>(servings, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
+    if (last_part != stop_after::heading) dish.ingredient_count = read_list(dish.ingredients);
+    if (last_part == stop_after::directions) dish.direction_count = read_list(dish.directions);
+    close_file(recipe_file);
+    return dish;
+}
+
+void write_list(uint8_t count, const std::array<std::string, max_recipe_items + 1>& items) {
+    int written = std::min<int>(count, max_recipe_items);
+    write_number_field(recipe_file, written, true);
+    for (int i = 1; i <= written; ++i) write_field(recipe_file, items[static_cast<size_t>(i)], true);
+}
+
+}  // namespace
+
+recipe read_recipe(const std::string& file_name) {
+    return read_parts(file_name, stop_after::directions);
+}
+
+recipe read_recipe_heading(const std::string& file_name) {
+    return read_parts(file_name, stop_after::heading);
+}
+
+recipe read_recipe_ingredients(const std::string& file_name) {
+    return read_parts(file_name, stop_after::ingredients);
+}
+
+void write_recipe(const std::string& file_name, const recipe& dish) {
+    open_file(file_name, file_mode::output, recipe_file);
+    if (last_error() != 0) return;
+    write_field(recipe_file, dish.name, false);
+    write_field(recipe_file, dish.author, false);
+    write_field(recipe_file, dish.source, true);
+    write_field(recipe_file, dish.description, false);
+    write_number_field(recipe_file, dish.servings, true);
+    write_list(dish.ingredient_count, dish.ingredients);
+    write_list(dish.direction_count, dish.directions);
+    close_file(recipe_file);
+}
+
+std::string make_recipe_file_name() {
+    for (;;) {
+        std::string name = int_to_text(static_cast<int64_t>(std::floor(timer_seconds()))) + ".rcp";
+        open_file(name, file_mode::input, recipe_file);
+        if (last_error() != 0) return name;
+        close_file(recipe_file);
+        pause(10);  // the same name comes back until the clock's next second
+    }
+}

@@ -1,0 +1,39 @@
+#pragma once
+#include <array>
+#include <cstdint>
+#include <string>
+
+// One recipe file in memory. Ingredient i and direction line i sit in place
+// i (1..50); place 0 is never used, and places above the counts are not part
+// of the recipe.
+constexpr int max_recipe_items = 50;
+
+struct recipe {
+    std::string name;
+    std::string author;
+    std::string source;
+    std::string description;
+    int32_t servings = 0;  // 0: not given
+    uint8_t ingredient_count = 0;
+    std::array<std::string, max_recipe_items + 1> ingredients;
+    uint8_t direction_count = 0;
+    std::array<std::string, max_recipe_items + 1> directions;
+};
+
+// The whole recipe. A file that cannot be opened reads as an empty recipe; a
+// file that ends early gives empty texts and zero counts for what is missing.
+// A count above 50 keeps the first 50 items, the others are read and dropped.
+recipe read_recipe(const std::string& file_name);
+// Only lines 1 and 2: name, author, source, description and servings.
+recipe read_recipe_heading(const std::string& file_name);
+// Everything up to the last ingredient; the directions are not read.
+recipe read_recipe_ingredients(const std::string& file_name);
+
+// Writes the whole file anew on file number 1 (at most 50 items of each
+// list). The old file stays whole when the write fails; last_error() is then
+// nonzero afterwards.
+void write_recipe(const std::string& file_name, const recipe& dish);
+
+// A name "<whole seconds of timer_seconds()>.rcp" that no file has yet; while
+// the name is taken it waits for the clock's next second.
+std::string make_recipe_file_name();

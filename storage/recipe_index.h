@@ -1,0 +1,46 @@
+#pragma once
+#include <string>
+#include <vector>
+
+// A recipe's record in a recipe index file.
+struct index_entry {
+    std::string name;
+    std::string author;
+    std::string source;
+    std::string file_name;  // the recipe file, relative to the program's directory
+};
+
+enum class index_kind { default_index, favourites };
+
+// The one in-memory recipe index that every screen shares. Positions count
+// from 1; element 0 is never used. Loading, sorting, saving and the add
+// operations grow it as far as they need, so the room made by
+// make_recipe_index_room is only a reserve.
+std::vector<index_entry>& recipe_index();
+// Empties the in-memory index, leaving positions 1..room as empty entries.
+void make_recipe_index_room(int room);
+// The entry at a position (1 and up) of the in-memory index, which grows to
+// hold it when it lies beyond the end.
+index_entry& index_at(int position);
+
+// Reads the index file on file number 1 into positions 1..N and gives N.
+// A file that cannot be opened gives 0 (last_error() then stays nonzero);
+// a file that ends early gives the entries it holds.
+int load_index(const std::string& file_name);
+// Writes positions 1..count to the index file on file number 1, replacing it
+// whole; when that fails the old file stays and last_error() is nonzero.
+void save_index(const std::string& file_name, int count);
+// Copies "default.ldr" to "default.bak" or "favs.ldr" to "favs.bak" through
+// the command interpreter; true when the copy succeeded.
+bool backup_index(index_kind kind);
+// Sorts positions 1..count by name, bytes compared as unsigned values.
+void sort_index(int count);
+// Adds the entry to "default.ldr" in name order, after a backup; gives the
+// new count. When the index cannot be read or written, the file stays as it
+// was, last_error() is nonzero and the result is -1.
+int add_to_default_index(const index_entry& entry);
+// Appends the entry to "favs.ldr", after a backup. The in-memory index then
+// holds the favourites. When the index cannot be read or written, the file
+// stays as it was and last_error() is nonzero.
+void add_favourite(const index_entry& entry);
+

@@ -1,0 +1,178 @@
+#include <algorithm>
+#include <filesystem>
+#include <random>
+
+#include "shell/services.h"
+#include "storage/recipe_index.h"
+#include "tests/test_support.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using storage_index_test = larder_test;
+
+// Fills positions 1..N with entries named names[i], file names "1".."N".
+void fill_index(const std::vector<std::string>& names) {
+    make_recipe_index_room(static_cast<int>(names.size()) + 10);
+    for (size_t i = 0; i < names.size(); ++i) {
+        index_at(static_cast<int>(i) + 1).name = names[i];
+        index_at(static_cast<int>(i) + 1).file_name = std::to_string(i + 1);
+    }
+}
+
+// "name/file" for positions 1..count.
+std::vector<std::string> index_contents(int count) {
+    std::vector<std::string> contents;
+    for (int i = 1; i <= count; ++i)
+        contents.push_back(index_at(i).name + "/" + index_at(i).file_name);
+    return contents;
+}
+
+using texts = std::vector<std::string>;
+
+const std::string soup_line = "\"Soup\",\"Ann\",\"\",\"1000.rcp\"\r\n";
+
+}  // namespace
+
+TEST_F(storage_index_test, save_writes_the_count_and_four_quoted_fields_per_line) {
+    make_recipe_index_room(0);
+    save_index("default.ldr", 0);
+    EXPECT_EQ(last_error(), 0);
+    EXPECT_EQ(read_whole_file("default.ldr"), "0\r\n");
+    index_at(1) = {"Soup", "Ann", "", "1000.rcp"};
+    index_at(2) = {"Pie \"deep\"", "", "Book, 2nd", "my pie.rcp"};
+    save_index("default.ldr", 2);
+    EXPECT_EQ(read_whole_file("default.ldr"),
+              "2\r\n" + soup_line + "\"Pie ''deep''\",\"\",\"Book, 2nd\",\"my pie.rcp\"\r\n");
+    make_recipe_index_room(0);
+    EXPECT_EQ(load_index("default.ldr"), 2);
+    EXPECT_EQ(index_contents(2), (texts{"Soup/1000.rcp", "Pie ''deep''/my pie.rcp"}));
+    EXPECT_EQ(index_at(2).source, "Book, 2nd");
+    EXPECT_EQ(index_at(1).source, "");
+}
+
+TEST_F(storage_index_test, load_grows_past_the_room_and_stops_at_the_end_of_the_file) {
+    std::string file = "30\r\n";
+    for (int i = 1; i <= 30; ++i) file += "\"n" + std::to_string(i) + "\",\"\",\"\",\"" + std::to_string(i) + ".rcp\"\r\n";
+    write_whole_file("default.ldr", file);
+    make_recipe_index_room(2);
+    EXPECT_EQ(load_index("default.ldr"), 30);
+    EXPECT_EQ(index_at(30).file_name, "30.rcp");
+    // A count larger than the entries held gives the entries held.
+    write_whole_file("favs.ldr", "1000000000\r\n" + soup_line);
+    EXPECT_EQ(load_index("favs.ldr"), 1);
+    // Unquoted: the file name is the last field of its step and keeps blanks.
+    write_whole_file("plain.ldr", "1\nSoup,Ann,Book,my soup.rcp\n");
+    EXPECT_EQ(load_index("plain.ldr"), 1);
+    EXPECT_EQ(index_at(1).file_name, "my soup.rcp");
+    EXPECT_EQ(load_index("missing.ldr"), 0);
+    EXPECT_NE(last_error(), 0);
+}
+
+TEST_F(storage_index_test, sorting_puts_capitals_first_and_prefixes_before_longer_names) {
+    fill_index({"apple pie", "Zebra cake", "apple", "Apple", "10 minute soup", "\xe1nise", "Zebra"});
+    sort_index(7);
+    EXPECT_EQ(index_contents(7), (texts{"10 minute soup/5", "Apple/4", "Zebra/7", "Zebra cake/2", "apple/3",
+                                        "apple pie/1", "\xe1nise/6"}));
+    fill_index({"Only"});
+    sort_index(1);
+    EXPECT_EQ(index_contents(1), (texts{"Only/1"}));
+}
+
+// The orders below were worked out by hand from the quicksort's steps.
+TEST_F(storage_index_test, equal_names_end_in_the_order_the_quicksort_gives) {
+    fill_index({"Pie", "Pie", "Pie", "Pie"});
+    sort_index(4);
+    EXPECT_EQ(index_contents(4), (texts{"Pie/3", "Pie/4", "Pie/1", "Pie/2"}));
+    fill_index({"B", "A", "B", "A", "B"});
+    sort_index(5);
+    EXPECT_EQ(index_contents(5), (texts{"A/4", "A/2", "B/5", "B/1", "B/3"}));
+}
+
+TEST_F(storage_index_test, sorting_touches_only_the_given_positions_and_orders_many_names) {
+    fill_index({"c", "b", "a", "0"});
+    sort_index(3);
+    EXPECT_EQ(index_contents(4), (texts{"a/3", "b/2", "c/1", "0/4"}));
+    std::mt19937 random(7);
+    std::vector<std::string> names(5000);
+    for (std::string& name : names) name = std::string(1 + random() % 3, static_cast<char>('A' + random() % 5));
+    fill_index(names);
+    sort_index(5000);
+    std::vector<std::string> sorted;
+    for (int i = 1; i <= 5000; ++i) sorted.push_back(index_at(i).name);
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(sorted, names);
+}
+
+TEST_F(storage_index_test, adding_to_an_empty_default_index) {
+    write_whole_file("default.ldr", "0\r\n");
+    EXPECT_EQ(add_to_default_index({"Soup", "Ann", "", "1000.rcp"}), 1);
+    EXPECT_EQ(read_whole_file("default.ldr"), "1\r\n" + soup_line);
+    EXPECT_EQ(read_whole_file("default.bak"), "0\r\n");
+}
+
+TEST_F(storage_index_test, adding_keeps_name_order_and_equal_names_side_by_side) {
+    write_whole_file("default.ldr", "0\r\n");
+    add_to_default_index({"Soup", "", "", "1.rcp"});
+    add_to_default_index({"Apple pie", "", "", "2.rcp"});
+    std::string before = read_whole_file("default.ldr");
+    EXPECT_EQ(add_to_default_index({"Soup", "", "", "3.rcp"}), 3);
+    EXPECT_EQ(read_whole_file("default.bak"), before);
+    make_recipe_index_room(0);
+    ASSERT_EQ(load_index("default.ldr"), 3);
+    EXPECT_EQ(index_at(1).name, "Apple pie");
+    EXPECT_EQ(index_at(2).name, "Soup");
+    EXPECT_EQ(index_at(3).name, "Soup");
+}
+
+TEST_F(storage_index_test, a_failed_backup_loses_no_entry) {
+    write_whole_file("default.ldr", "1\r\n" + soup_line);
+    fs::create_directory("default.bak");  // the copy cannot replace a directory
+    EXPECT_EQ(add_to_default_index({"Pie", "", "", "2.rcp"}), 2);
+    make_recipe_index_room(0);
+    ASSERT_EQ(load_index("default.ldr"), 2);
+    EXPECT_EQ(index_contents(2), (texts{"Pie/2.rcp", "Soup/1000.rcp"}));
+}
+
+TEST_F(storage_index_test, a_stale_backup_does_not_come_back_when_the_index_is_missing) {
+    write_whole_file("default.bak", "1\r\n" + soup_line);
+    EXPECT_EQ(add_to_default_index({"Pie", "", "", "2.rcp"}), 1);
+    EXPECT_EQ(read_whole_file("default.ldr"), "1\r\n\"Pie\",\"\",\"\",\"2.rcp\"\r\n");
+}
+
+TEST_F(storage_index_test, an_index_that_cannot_be_read_is_not_overwritten) {
+    fs::create_directory("default.ldr");
+    write_whole_file("default.bak", "1\r\n" + soup_line);
+    EXPECT_EQ(add_to_default_index({"Pie", "", "", "2.rcp"}), -1);
+    EXPECT_NE(last_error(), 0);
+    EXPECT_TRUE(fs::is_directory("default.ldr"));
+    EXPECT_EQ(read_whole_file("default.bak"), "1\r\n" + soup_line);
+    fs::create_directory("favs.ldr");
+    add_favourite({"Pie", "", "", "2.rcp"});
+    EXPECT_NE(last_error(), 0);
+    EXPECT_FALSE(fs::exists("favs.bak"));
+}
+
+TEST_F(storage_index_test, a_favourite_added_twice_gives_two_equal_entries) {
+    const index_entry soup{"Soup", "Ann", "", "1000.rcp"};
+    add_favourite(soup);
+    EXPECT_EQ(last_error(), 0);
+    EXPECT_EQ(read_whole_file("favs.ldr"), "1\r\n" + soup_line);
+    EXPECT_FALSE(fs::exists("favs.bak"));  // there was nothing to copy
+    add_favourite(soup);
+    EXPECT_EQ(read_whole_file("favs.ldr"), "2\r\n" + soup_line + soup_line);
+    EXPECT_EQ(read_whole_file("favs.bak"), "1\r\n" + soup_line);
+    // The in-memory index now holds the favourites, not the default index.
+    EXPECT_EQ(index_contents(2), (texts{"Soup/1000.rcp", "Soup/1000.rcp"}));
+}
+
+TEST_F(storage_index_test, backups_copy_each_index_to_its_own_file) {
+    EXPECT_FALSE(backup_index(index_kind::default_index));
+    write_whole_file("default.ldr", "0\r\n");
+    write_whole_file("favs.ldr", "1\r\n" + soup_line);
+    EXPECT_TRUE(backup_index(index_kind::default_index));
+    EXPECT_TRUE(backup_index(index_kind::favourites));
+    EXPECT_EQ(read_whole_file("default.bak"), "0\r\n");
+    EXPECT_EQ(read_whole_file("favs.bak"), "1\r\n" + soup_line);
+}
