@@ -5,11 +5,10 @@
 #include "screens/screens.h"
 #include "shell/platform_script.h"
 #include "shell/screen_state.h"
+#include "tests/screen_rows.h"
 #include "tests/test_support.h"
 
 namespace {
-
-using rows = std::vector<std::string>;
 
 constexpr int escape = 1;
 const std::string rule(79, '-');
@@ -24,30 +23,6 @@ std::string recipe_file(const rows& ingredients, const rows& directions) {
     bytes += std::to_string(directions.size()) + "\r\n";
     for (const auto& item : directions) bytes += quoted(item) + "\r\n";
     return bytes;
-}
-
-rows numbered(const std::string& prefix, int count) {
-    rows items;
-    for (int i = 1; i <= count; ++i) items.push_back(prefix + std::to_string(i));
-    return items;
-}
-
-std::string trimmed(std::string text) {
-    text.erase(text.find_last_not_of(' ') + 1);
-    return text;
-}
-
-// Every row printed so far, trailing blanks dropped.
-rows printed_rows() {
-    const screen_state& s = screen();
-    const int last = s.scroll_pending ? s.rows : s.row - 1;
-    rows printed;
-    for (int row = 1; row <= last; ++row) printed.push_back(trimmed(row_text(row)));
-    return printed;
-}
-
-rows last_rows(const rows& all, size_t count) {
-    return rows(all.end() - static_cast<std::ptrdiff_t>(std::min(count, all.size())), all.end());
 }
 
 class viewer : public larder_test {
