@@ -117,6 +117,7 @@ void open_window(int width, int height, int /*depth: always 32*/) {
     in.head = in.tail = 0;
     in.key_pressed = false;
     in.buttons = 0;
+    in.clicked = 0;
 }
 
 void close_window() {
