@@ -1,46 +1,20 @@
 #!/bin/bash
 # Adds a recipe through the real program's menu and wizard under Xvfb, then
 # checks the recipe file and the default index byte for byte.
-# Usage: add_recipe_e2e.sh INSTALL_DIR   (the directory holding larderon and data/)
+# Usage: add_recipe_e2e.sh BUILD_DIR   (installed from there into a fresh directory)
 set -eu
-install_dir=$(cd "$1" && pwd)
+source "$(dirname "$0")/e2e_support.sh"
+start_display
+install_program "$1"
 
-# The program keeps its data beside itself: run a copy in an empty directory
-# so that recipes already in the install directory are neither read nor touched.
-work=$(mktemp -d)
-cp "$install_dir/larderon" "$work/"
-cp -r "$install_dir/data" "$work/"
-
-display_number=99
-while [ -e "/tmp/.X$display_number-lock" ] || [ -e "/tmp/.X11-unix/X$display_number" ]; do
-  display_number=$((display_number + 1))
-done
-Xvfb ":$display_number" -screen 0 1024x768x24 -noreset >/dev/null 2>&1 &
-xvfb=$!
-export DISPLAY=":$display_number"
-cleanup() {
-  if [ -n "${pid:-}" ]; then kill "$pid" 2>/dev/null || true; fi
-  kill "$xvfb" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-
-fail() { echo "add_recipe_e2e: $*" >&2; exit 1; }
-find_window() {
-  local id
-  id=$(timeout 20 xdotool search --sync --name "^$1\$" | head -1)
-  [ -n "$id" ] && echo "$id"
-}
-
-cd "$work"
-GSETTINGS_BACKEND=memory ./larderon >"$work/out.log" 2>&1 &
+cd "$home"
+./larderon >"$work/out.log" 2>&1 &
 pid=$!
 
-menu=$(find_window "Larderon - Main") || fail "the main menu did not appear"
+menu=$(wait_for_window "Larderon - Main")
 sleep 0.5
 xdotool mousemove --window "$menu" 100 25 click 1
-wizard=$(find_window "Larderon - Add Recipe") || fail "the wizard did not open"
+wizard=$(wait_for_window "Larderon - Add Recipe")
 xdotool windowfocus --sync "$wizard" 2>/dev/null || true
 sleep 0.5
 
@@ -67,7 +41,7 @@ for _ in $(seq 100); do
 done
 sleep 0.5
 xdotool key space
-find_window "Larderon - Main" >/dev/null || fail "the menu did not come back after the wizard"
+wait_for_window "Larderon - Main" >/dev/null
 sleep 0.3
 kill -TERM "$pid"
 wait "$pid" 2>/dev/null || true

@@ -33,7 +33,10 @@ install_program() {
 
 # Prints the id of the window with that exact title once it exists.
 wait_for_window() {
-  timeout 20 xdotool search --sync --name "^$1\$" | head -1 || fail "no window titled '$1'"
+  local id
+  id=$(timeout 20 xdotool search --sync --name "^$1\$" | head -1) || true
+  [ -n "$id" ] || fail "no window titled '$1'"
+  echo "$id"
 }
 
 click() {
