@@ -82,14 +82,19 @@ int64_t read_number_from(const std::string& data, size_t& pos) {
 }
 
 std::string encode_text_field(const std::string& text) {
-    std::string encoded = "\"";
-    for (char c : text) {
-        // A double quote inside would end the field early when read back.
-        if (c == '"')
-            encoded += "''";
-        else
-            encoded += c;
-    }
-    encoded += '"';
+    std::string encoded;
+    append_text_field(encoded, text);
     return encoded;
+}
+
+void append_text_field(std::string& out, const std::string& text) {
+    out += '"';
+    // A double quote inside would end the field early when read back.
+    size_t from = 0;
+    for (size_t quote; (quote = text.find('"', from)) != std::string::npos; from = quote + 1) {
+        out.append(text, from, quote - from);
+        out += "''";
+    }
+    out.append(text, from, std::string::npos);
+    out += '"';
 }

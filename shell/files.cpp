@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <filesystem>
@@ -19,10 +20,15 @@ constexpr int highest_file_number = 254;
 
 struct numbered_file {
     file_mode mode = file_mode::input;
-    std::string data;  // input: the whole file; output and append: what is to be written
+    std::string data;  // input: the whole file; output and append: bytes not yet handed on
     size_t pos = 0;    // input: where the next field starts
-    file_replacement replacement;
+    file_replacement replacement;  // output and append: the file that takes the target's place
+    int write_error = 0;           // output and append: the first failure, reported at close
 };
+
+// Output goes to the temporary file in pieces of this size, so that a large
+// file needs no buffer of its own size; the target changes only at close.
+constexpr size_t output_piece = 65536;
 
 std::array<std::optional<numbered_file>, highest_file_number + 1> files;
 int error_number = 0;
@@ -32,15 +38,18 @@ int read_whole(const std::string& path, std::string& bytes) {
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return errno;
     struct stat info {};
-    if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+    if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+        int failure = S_ISDIR(info.st_mode) ? EISDIR : errno;
         ::close(fd);
-        return EISDIR;
+        return failure;
     }
-    bytes.clear();
-    if (info.st_size > 0) bytes.reserve(static_cast<size_t>(info.st_size));
-    char chunk[65536];
+    // Read straight into the text; one more byte than the size shows whether
+    // the file grew meanwhile, and then the buffer grows with it.
+    size_t filled = 0;
+    bytes.resize(static_cast<size_t>(std::max<off_t>(info.st_size, 0)) + 1);
     for (;;) {
-        ssize_t got = ::read(fd, chunk, sizeof chunk);
+        if (filled == bytes.size()) bytes.resize(bytes.size() * 2);
+        ssize_t got = ::read(fd, bytes.data() + filled, bytes.size() - filled);
         if (got < 0 && errno == EINTR) continue;
         if (got < 0) {
             int failure = errno;
@@ -48,9 +57,10 @@ int read_whole(const std::string& path, std::string& bytes) {
             return failure;
         }
         if (got == 0) break;
-        bytes.append(chunk, static_cast<size_t>(got));
+        filled += static_cast<size_t>(got);
     }
     ::close(fd);
+    bytes.resize(filled);
     return 0;
 }
 
@@ -69,27 +79,44 @@ numbered_file* output_file(int number) {
     return file && file->mode != file_mode::input ? file : nullptr;
 }
 
+// Hands the buffered bytes to the temporary file. After a failure the
+// temporary file is gone and later output is dropped until the close.
+void hand_on_output(numbered_file& file) {
+    if (file.write_error == 0)
+        file.write_error = write_replacement(file.replacement, file.data.data(), file.data.size());
+    file.data.clear();
+}
+
 // Closes one open number; an output file is put in place now. 0 or the error.
 int close_number(int number) {
     numbered_file* file = file_of(number);
     if (!file) return 0;
     int failure = 0;
     if (file->mode != file_mode::input) {
-        failure = write_replacement(file->replacement, file->data.data(), file->data.size());
+        hand_on_output(*file);
+        failure = file->write_error;
         if (failure == 0) failure = commit_replacement(file->replacement);
     }
     files[static_cast<size_t>(number)].reset();
     return failure;
 }
 
-void add_output(int number, const std::string& bytes) {
+// The output file of a number, or null with last_error set.
+numbered_file* output_or_error(int number) {
     numbered_file* file = output_file(number);
-    if (!file) {
-        error_number = EBADF;
-        return;
+    error_number = file ? 0 : EBADF;
+    return file;
+}
+
+void output_added(numbered_file& file) {
+    if (file.data.size() >= output_piece) hand_on_output(file);
+}
+
+void add_output(int number, const std::string& bytes) {
+    if (numbered_file* file = output_or_error(number)) {
+        file->data += bytes;
+        output_added(*file);
     }
-    file->data += bytes;
-    error_number = 0;
 }
 
 }  // namespace
@@ -107,7 +134,8 @@ int begin_replacement(const std::string& target, file_replacement& replacement) 
     if (path.filename().empty()) return ENOENT;
     fs::path dir = path.parent_path();
     // A dot in front keeps the temporary file out of the backup's wildcards.
-    std::string base = "." + path.filename().string().substr(0, 200) + "." + std::to_string(::getpid()) + "-";
+    std::string base = ".";
+    base += path.filename().string().substr(0, 200) + "." + std::to_string(::getpid()) + "-";
     static unsigned counter = 0;
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::string temp = (dir / (base + std::to_string(++counter))).string();
@@ -207,7 +235,11 @@ int64_t read_number_field(int number) {
 }
 
 void write_field(int number, const std::string& text, bool last) {
-    add_output(number, encode_text_field(text) + (last ? "\r\n" : ","));
+    if (numbered_file* file = output_or_error(number)) {
+        append_text_field(file->data, text);
+        file->data += last ? "\r\n" : ",";
+        output_added(*file);
+    }
 }
 
 void write_number_field(int number, int64_t value, bool last) {
@@ -229,7 +261,8 @@ void print_number_to_file(int number, int32_t value, bool line_end) {
         error_number = 0;
         return;
     }
-    std::string text = (value < 0 ? "" : " ") + int_to_text(value);
+    std::string text = value < 0 ? "" : " ";
+    text += int_to_text(value);
     add_output(number, line_end ? text + "\r\n" : text);
 }
 

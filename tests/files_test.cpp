@@ -99,10 +99,13 @@ TEST_F(files_test, an_output_file_replaces_the_old_one_only_when_closed) {
     ::chmod("data.ldr", 0640);
     open_file("data.ldr", file_mode::output, 1);
     print_to_file(1, "new", true);
+    // More than the output buffer holds: pieces go out before the close.
+    const std::string lots(300000, 'z');
+    print_to_file(1, lots, false);
     EXPECT_EQ(read_whole_file("data.ldr"), "old");
     close_file(1);
     EXPECT_EQ(last_error(), 0);
-    EXPECT_EQ(read_whole_file("data.ldr"), "new\r\n");
+    EXPECT_EQ(read_whole_file("data.ldr"), "new\r\n" + lots);
     EXPECT_EQ(fs::status("data.ldr").permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     EXPECT_EQ(names_in(dir), (names{"data.ldr"}));
@@ -146,9 +149,15 @@ TEST_F(files_test, a_write_past_the_size_limit_keeps_the_old_file_and_is_reporte
     print_to_file(1, std::string(5000, 'x'), true);
     close_file(1);
     int close_error = last_error();
+    // Failing in the middle of a large file is reported at the close too.
+    open_file("default.ldr", file_mode::output, 1);
+    for (int i = 0; i < 100; ++i) write_field(1, std::string(1000, 'y'), true);
+    close_file(1);
+    int large_close_error = last_error();
     ::setrlimit(RLIMIT_FSIZE, &old_limit);
     EXPECT_EQ(open_error, 0);
     EXPECT_NE(close_error, 0);
+    EXPECT_NE(large_close_error, 0);
     EXPECT_EQ(read_whole_file("default.ldr"), "0\r\n");
     EXPECT_EQ(names_in(dir), (names{"default.ldr"}));
 }
