@@ -78,41 +78,6 @@ bool backup_index(index_kind kind) {
     return run_command(line) == 0;
 }
 
-// An iterative quicksort with an explicit stack of (low, high) pairs. Which
-// order entries with equal names end in follows from these exact steps, so
-// they are kept as they are.
-void sort_index(int count) {
-    if (count < 2) return;
-    make_positions(count);
-    std::vector<std::pair<int, int>> stack{{1, count}};
-    while (!stack.empty()) {
-        auto [low, high] = stack.back();
-        stack.pop_back();
-        while (low < high) {
-            int i = low, j = high;
-            // std::string compares bytes as unsigned values.
-            const std::string pivot = index_at((low + high) / 2).name;
-            while (i <= j) {
-                while (index_at(i).name < pivot) ++i;
-                while (index_at(j).name > pivot) --j;
-                if (i <= j) {
-                    std::swap(index_at(i), index_at(j));
-                    ++i;
-                    --j;
-                }
-            }
-            // The larger part waits on the stack, the smaller goes on now.
-            if (j - low < high - i) {
-                if (i < high) stack.emplace_back(i, high);
-                high = j;
-            } else {
-                if (low < j) stack.emplace_back(low, j);
-                low = i;
-            }
-        }
-    }
-}
-
 int add_to_default_index(const index_entry& entry) {
     // Without a fresh backup the copy may be stale or missing: read the index itself.
     int count = 0;

@@ -90,13 +90,35 @@ TEST_F(storage_index_test, equal_names_end_in_the_order_the_quicksort_gives) {
     EXPECT_EQ(index_contents(5), (texts{"A/4", "A/2", "B/5", "B/1", "B/3"}));
 }
 
+TEST_F(storage_index_test, names_alike_in_their_first_bytes_still_sort_by_every_byte) {
+    const std::string long_start(24, 'k');
+    const std::string zero(1, '\0');
+    std::vector<std::string> names = {long_start + "b", long_start + "a", long_start, long_start + zero,
+                                      "k" + zero, "k", "k" + zero + zero, long_start + "a" + zero,
+                                      long_start.substr(0, 23) + "\xff", long_start + "\xff", long_start + "a"};
+    fill_index(names);
+    sort_index(static_cast<int>(names.size()));
+    std::vector<std::string> sorted;
+    for (int i = 1; i <= static_cast<int>(names.size()); ++i) sorted.push_back(index_at(i).name);
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(sorted, names);
+    // Equal long names end as equal short ones do.
+    const std::string pie = "Grandmother's deep dish apple pie";
+    fill_index({pie, pie, pie, pie});
+    sort_index(4);
+    EXPECT_EQ(index_contents(4), (texts{pie + "/3", pie + "/4", pie + "/1", pie + "/2"}));
+}
+
 TEST_F(storage_index_test, sorting_touches_only_the_given_positions_and_orders_many_names) {
     fill_index({"c", "b", "a", "0"});
     sort_index(3);
     EXPECT_EQ(index_contents(4), (texts{"a/3", "b/2", "c/1", "0/4"}));
     std::mt19937 random(7);
     std::vector<std::string> names(5000);
-    for (std::string& name : names) name = std::string(1 + random() % 3, static_cast<char>('A' + random() % 5));
+    for (std::string& name : names) {
+        name = std::string(1 + random() % 3, static_cast<char>('A' + random() % 5));
+        if (random() % 2) name = std::string(23 + random() % 3, 'p') + name;  // around the 24-byte head
+    }
     fill_index(names);
     sort_index(5000);
     std::vector<std::string> sorted;
