@@ -1,0 +1,134 @@
+// Costs of the recipe index operations at 1,000, 10,000 and 100,000 entries,
+// next to a durable copy (write, flush to disk, rename) of the same index
+// file as the baseline that any safe rewrite has to pay.
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+#include "storage/recipe_index.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Names as a real collection has them: mixed case, many sharing a beginning,
+// some exact duplicates.
+std::vector<index_entry> realistic_entries(int count) {
+    static const char* const starts[] = {"", "Grandma's ", "Quick ", "quick ", "Easy ", "Spicy ", "Vegan ", "Baked "};
+    static const char* const dishes[] = {"apple pie", "Apple Pie", "lentil soup", "Lentil Soup with bacon",
+                                         "chicken curry", "Chicken Curry", "banana bread", "Pancakes",
+                                         "pancakes", "Tomato sauce", "tomato salad", "Zucchini fritters"};
+    static const char* const authors[] = {"", "Ann Lee", "Grandma", "B. Smith", "Chef Paul"};
+    static const char* const sources[] = {"", "Family", "The Big Book of Soups, page 12", "Magazine"};
+    std::mt19937 random(2024);
+    std::vector<index_entry> entries(static_cast<size_t>(count) + 1);
+    for (int i = 1; i <= count; ++i) {
+        index_entry& e = entries[static_cast<size_t>(i)];
+        e.name = std::string(starts[random() % std::size(starts)]) + dishes[random() % std::size(dishes)];
+        if (random() % 4 != 0) e.name += " " + std::to_string(random() % (count / 2 + 1));
+        e.author = authors[random() % std::size(authors)];
+        e.source = sources[random() % std::size(sources)];
+        e.file_name = std::to_string(1700000000 + i) + ".rcp";
+    }
+    return entries;
+}
+
+// A fresh directory, made the current one, with "default.ldr" holding
+// `count` realistic entries in name order.
+struct index_directory {
+    fs::path dir;
+    explicit index_directory(int count) {
+        dir = fs::temp_directory_path() / ("index_bench_" + std::to_string(::getpid()));
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        fs::current_path(dir);
+        recipe_index() = realistic_entries(count);
+        sort_index(count);
+        save_index("default.ldr", count);
+    }
+    ~index_directory() {
+        fs::current_path(fs::temp_directory_path());
+        fs::remove_all(dir);
+    }
+};
+
+void bm_load_index(benchmark::State& state) {
+    const int count = static_cast<int>(state.range(0));
+    index_directory files(count);
+    for (auto _ : state) {
+        // The program loads into an index that the menu has just made empty.
+        state.PauseTiming();
+        make_recipe_index_room(count + 10);
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(load_index("default.ldr"));
+    }
+    state.SetItemsProcessed(state.iterations() * count);
+}
+
+void bm_sort_index(benchmark::State& state) {
+    const int count = static_cast<int>(state.range(0));
+    const std::vector<index_entry> unsorted = realistic_entries(count);
+    for (auto _ : state) {
+        state.PauseTiming();
+        recipe_index() = unsorted;
+        state.ResumeTiming();
+        sort_index(count);
+    }
+    state.SetItemsProcessed(state.iterations() * count);
+}
+
+void bm_save_index(benchmark::State& state) {
+    const int count = static_cast<int>(state.range(0));
+    index_directory files(count);
+    for (auto _ : state) save_index("default.ldr", count);
+    state.SetItemsProcessed(state.iterations() * count);
+}
+
+void bm_add_to_default_index(benchmark::State& state) {
+    const int count = static_cast<int>(state.range(0));
+    index_directory files(count);
+    const index_entry added{"Mushroom risotto", "Ann Lee", "Family", "1800000000.rcp"};
+    for (auto _ : state) {
+        state.PauseTiming();
+        make_recipe_index_room(count + 10);
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(add_to_default_index(added));
+    }
+    state.SetItemsProcessed(state.iterations() * count);
+}
+
+// The baseline: the same file's bytes written to a temporary file, flushed
+// to disk and renamed over the index.
+void bm_durable_copy(benchmark::State& state) {
+    const int count = static_cast<int>(state.range(0));
+    index_directory files(count);
+    std::ostringstream bytes_stream;
+    bytes_stream << std::ifstream("default.ldr", std::ios::binary).rdbuf();
+    const std::string bytes = bytes_stream.str();
+    for (auto _ : state) {
+        int fd = ::open("default.tmp", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (fd < 0 || ::write(fd, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size()) ||
+            ::fsync(fd) != 0 || ::close(fd) != 0 || ::rename("default.tmp", "default.ldr") != 0)
+            state.SkipWithError("durable copy failed");
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(bytes.size()));
+}
+
+void entry_counts(benchmark::internal::Benchmark* b) {
+    b->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+}
+
+}  // namespace
+
+BENCHMARK(bm_load_index)->Apply(entry_counts);
+BENCHMARK(bm_sort_index)->Apply(entry_counts);
+BENCHMARK(bm_save_index)->Apply(entry_counts);
+BENCHMARK(bm_add_to_default_index)->Apply(entry_counts);
+BENCHMARK(bm_durable_copy)->Apply(entry_counts);
+
+BENCHMARK_MAIN();
