@@ -1,4 +1,7 @@
+#include <algorithm>
+#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <utility>
 
 #include "storage/recipe_index.h"
@@ -21,9 +24,11 @@ struct sort_key {
 sort_key key_of(const std::string& name, uint32_t entry) {
     sort_key key{{}, name.size() > head_bytes ? head_bytes + 1 : static_cast<uint32_t>(name.size()), entry};
     // Big-endian with zero padding, so heads order as the names' beginnings.
-    for (size_t k = 0; k < head_bytes; ++k) {
-        uint64_t byte = k < name.size() ? static_cast<unsigned char>(name[k]) : 0u;
-        key.head[k / 8] = key.head[k / 8] << 8 | byte;
+    unsigned char bytes[head_bytes] = {};
+    std::memcpy(bytes, name.data(), std::min<size_t>(name.size(), head_bytes));
+    for (size_t w = 0; w < head_words; ++w) {
+        std::memcpy(&key.head[w], bytes + 8 * w, 8);
+        if constexpr (std::endian::native == std::endian::little) key.head[w] = __builtin_bswap64(key.head[w]);
     }
     return key;
 }
