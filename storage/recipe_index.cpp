@@ -15,7 +15,7 @@ constexpr int index_file = 1;
 // reaches past the end of the list.
 void make_positions(int count) {
     std::vector<index_entry>& entries = recipe_index();
-    if (entries.size() < static_cast<size_t>(count) + 1) entries.resize(static_cast<size_t>(count) + 1);
+    if (count > 0 && entries.size() < static_cast<size_t>(count) + 1) entries.resize(static_cast<size_t>(count) + 1);
 }
 
 // Loads an index for an add; false when the file exists but cannot be read,
@@ -78,21 +78,21 @@ bool backup_index(index_kind kind) {
     return run_command(line) == 0;
 }
 
-int add_to_default_index(const index_entry& entry) {
+int add_to_default_index(index_entry entry) {
     // Without a fresh backup the copy may be stale or missing: read the index itself.
     int count = 0;
     bool loaded = backup_index(index_kind::default_index) && load_for_add("default.bak", count);
     if (!loaded && !load_for_add("default.ldr", count)) return -1;
-    index_at(count + 1) = entry;
+    index_at(count + 1) = std::move(entry);
     sort_index(count + 1);
     save_index("default.ldr", count + 1);
     return last_error() == 0 ? count + 1 : -1;
 }
 
-void add_favourite(const index_entry& entry) {
+void add_favourite(index_entry entry) {
     int count = 0;
     if (!load_for_add("favs.ldr", count)) return;
-    index_at(count + 1) = entry;
+    index_at(count + 1) = std::move(entry);
     backup_index(index_kind::favourites);
     save_index("favs.ldr", count + 1);
 }

@@ -36,11 +36,12 @@ bool backup_index(index_kind kind);
 // Sorts positions 1..count by name, bytes compared as unsigned values.
 void sort_index(int count);
 // Adds the entry to "default.ldr" in name order, after a backup; gives the
-// new count. When the index cannot be read or written, the file stays as it
+// new count. The entry is taken as a copy, so it may come from the in-memory
+// index, which the add loads anew. When the index cannot be read or written, the file stays as it
 // was, last_error() is nonzero and the result is -1.
-int add_to_default_index(const index_entry& entry);
-// Appends the entry to "favs.ldr", after a backup. The in-memory index then
-// holds the favourites. When the index cannot be read or written, the file
+int add_to_default_index(index_entry entry);
+// Appends the entry (a copy, as above) to "favs.ldr", after a backup. The
+// in-memory index then holds the favourites. When the index cannot be read or written, the file
 // stays as it was and last_error() is nonzero.
-void add_favourite(const index_entry& entry);
+void add_favourite(index_entry entry);
 

@@ -189,6 +189,20 @@ TEST_F(storage_index_test, a_favourite_added_twice_gives_two_equal_entries) {
     EXPECT_EQ(index_contents(2), (texts{"Soup/1000.rcp", "Soup/1000.rcp"}));
 }
 
+TEST_F(storage_index_test, an_entry_shown_from_the_loaded_index_can_be_added_as_it_is) {
+    write_whole_file("default.ldr", "2\r\n\"Pie\",\"\",\"\",\"1.rcp\"\r\n" + soup_line);
+    write_whole_file("favs.ldr", "1\r\n\"Tea\",\"\",\"\",\"9.rcp\"\r\n");
+    make_recipe_index_room(2);
+    ASSERT_EQ(load_index("default.ldr"), 2);
+    // The browser hands over the entry on show, which the add's load replaces.
+    add_favourite(index_at(1));
+    EXPECT_EQ(read_whole_file("favs.ldr"), "2\r\n\"Tea\",\"\",\"\",\"9.rcp\"\r\n\"Pie\",\"\",\"\",\"1.rcp\"\r\n");
+    make_recipe_index_room(2);
+    ASSERT_EQ(load_index("default.ldr"), 2);
+    EXPECT_EQ(add_to_default_index(index_at(1)), 3);  // the index grows under the entry
+    EXPECT_EQ(index_contents(3), (texts{"Pie/1.rcp", "Pie/1.rcp", "Soup/1000.rcp"}));
+}
+
 TEST_F(storage_index_test, backups_copy_each_index_to_its_own_file) {
     EXPECT_FALSE(backup_index(index_kind::default_index));
     write_whole_file("default.ldr", "0\r\n");
