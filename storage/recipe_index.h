@@ -37,11 +37,10 @@ bool backup_index(index_kind kind);
 void sort_index(int count);
 // Adds the entry to "default.ldr" in name order, after a backup; gives the
 // new count. The entry is taken as a copy, so it may come from the in-memory
-// index, which the add loads anew. When the index cannot be read or written, the file stays as it
-// was, last_error() is nonzero and the result is -1.
+// index, which the add loads anew. When the index cannot be read or written,
+// the file stays as it was, last_error() is nonzero and the result is -1.
 int add_to_default_index(index_entry entry);
 // Appends the entry (a copy, as above) to "favs.ldr", after a backup. The
-// in-memory index then holds the favourites. When the index cannot be read or written, the file
-// stays as it was and last_error() is nonzero.
+// in-memory index then holds the favourites. When the index cannot be read or
+// written, the file stays as it was and last_error() is nonzero.
 void add_favourite(index_entry entry);
-
