@@ -34,6 +34,10 @@ run)
   exec ./larderon
   ;;
 test)
+  # The unit tests once more under AddressSanitizer and UndefinedBehaviorSanitizer.
+  cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DLDR_SANITIZE=ON
+  cmake --build build-sanitize -j "$jobs" --target unit_tests
+  build-sanitize/tests/unit_tests --gtest_brief=1
   cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
   cmake --build build -j "$jobs"
   cd build
