@@ -9,7 +9,8 @@ start_display
 install_program "$build"
 cd "$home"
 
-./larderon &
+# Started from another directory: the program makes its own directory current.
+env -C / "$home/larderon" &
 pid=$!
 win=$(wait_for_window "Larderon - Main")
 geometry=$(xdotool getwindowgeometry "$win" | grep Geometry | awk '{print $2}')
