@@ -13,3 +13,7 @@ void search_recipes(uint8_t mode);
 void remove_recipes();
 void import_recipe(const std::string& path);
 void view_recipe(const std::string& file_name);
+void export_recipe(const std::string& file_name);
+// Takes the name as a copy: callers pass a field of the in-memory index,
+// which the editor's index update loads anew.
+void edit_recipe(std::string file_name);

@@ -146,9 +146,9 @@ std::string command_args() {
 }
 
 std::string executable_dir() {
+    std::filesystem::path exe = platform_executable_path();
     std::error_code failed;
-    std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", failed);
-    if (failed) exe = std::filesystem::absolute(program_path, failed);
+    if (exe.empty()) exe = std::filesystem::absolute(program_path, failed);
     return exe.parent_path().string();
 }
 

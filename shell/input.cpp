@@ -59,6 +59,8 @@ void feed_key_down(int scancode, bool queue_extended) {
     if (scancode < 0 || scancode > 127) return;
     input_state& in = input();
     in.down[scancode] = true;
+    in.tapped[scancode] = true;
+    in.tapped_at[scancode] = platform_clock();
     in.key_pressed = true;
     if (int code = code_without_character(scancode, queue_extended)) queue_key(code);
 }
@@ -110,6 +112,7 @@ void feed_focus(bool focused) {
     input_state& in = input();
     in.focused = focused;
     for (bool& key : in.down) key = false;
+    for (bool& key : in.tapped) key = false;
     in.buttons = 0;
     in.clicked = 0;
 }

@@ -11,9 +11,9 @@
 
 namespace {
 
-// A click shorter than a polling pass would go unseen by state polling, so a
-// press shows in the first poll after it, if that comes soon enough to still
-// belong to the click.
+// A click or key tap shorter than a polling pass would go unseen by state
+// polling, so a press shows in the first poll after it, if that comes soon
+// enough to still belong to it.
 constexpr double click_memory_seconds = 0.25;
 
 }  // namespace
@@ -41,9 +41,14 @@ void set_mouse(int x, int y, int visibility) {
     if (visibility >= 0) platform_show_pointer(visibility != 0);
 }
 
+// A key tapped between two passes of a polling loop went down and up
+// unseen; like a quick click, it counts as held for the next test of it.
 bool key_held(int scancode) {
     if (!screen().open || scancode < 0 || scancode > 127) return false;
-    return input().down[scancode];
+    input_state& in = input();
+    const bool tapped = in.tapped[scancode] && platform_clock() - in.tapped_at[scancode] < click_memory_seconds;
+    in.tapped[scancode] = false;
+    return in.down[scancode] || tapped;
 }
 
 std::string read_key() {

@@ -1,6 +1,9 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
+
+#include "shell/dialog_types.h"
 
 // The narrow seam between the services and the machine. It has two
 // implementations: platform_sdl.cpp for the real window and
@@ -21,4 +24,17 @@ void platform_show_pointer(bool visible);
 double platform_clock();
 void platform_sleep(int milliseconds);
 void platform_beep();
+// The running program's own file, absolute.
+std::string platform_executable_path();
+
+// The system's dialogs, shown with no owner window. They can be shown only
+// where a display is there.
+bool platform_dialogs_available();
+// A save dialog with these filters, the first selected, asking before it
+// overwrites; title "Save As" when empty. The path is the file system's bytes.
+save_choice platform_save_dialog(const std::string& title, const std::vector<file_filter>& filters);
+// An information box with one OK button.
+void platform_message_box(const std::string& text, const std::string& caption);
+// A question with Yes and No; true for Yes.
+bool platform_question(const std::string& text, const std::string& caption);
 [[noreturn]] void platform_exit(int code);

@@ -3,6 +3,7 @@
 #include "shell/platform_script.h"
 
 #include <deque>
+#include <filesystem>
 
 #include "shell/input.h"
 #include "shell/platform.h"
@@ -24,6 +25,11 @@ struct script_state {
     int beeps = 0;
     int pointer_x = 0, pointer_y = 0;
     bool pointer_visible = true;
+    std::deque<save_choice> save_answers;
+    std::deque<bool> question_answers;
+    std::vector<dialog_record> dialogs;
+    bool display = true;
+    std::string executable_dir;
 };
 
 script_state& state() {
@@ -100,6 +106,48 @@ void platform_beep() { ++state().beeps; }
 
 void platform_exit(int code) { throw program_ended(code); }
 
+std::string platform_executable_path() {
+    if (!state().executable_dir.empty()) return state().executable_dir + "/larder";
+    std::error_code failed;
+    std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", failed);
+    return failed ? std::string() : exe.string();
+}
+
+namespace {
+
+void record_dialog(const std::string& kind, const std::string& title, const std::string& text,
+                   const std::vector<file_filter>& filters = {}) {
+    state().dialogs.push_back({kind, title, text, filters, state().window.open});
+}
+
+template <typename answer>
+answer take_answer(std::deque<answer>& answers) {
+    if (answers.empty()) throw script_exhausted();
+    answer next = answers.front();
+    answers.pop_front();
+    return next;
+}
+
+}  // namespace
+
+bool platform_dialogs_available() { return state().display; }
+
+save_choice platform_save_dialog(const std::string& title, const std::vector<file_filter>& filters) {
+    if (!state().display) return {};
+    record_dialog("save", title.empty() ? "Save As" : title, "", filters);
+    return take_answer(state().save_answers);
+}
+
+void platform_message_box(const std::string& text, const std::string& caption) {
+    if (state().display) record_dialog("message", caption, text);
+}
+
+bool platform_question(const std::string& text, const std::string& caption) {
+    if (!state().display) return false;
+    record_dialog("question", caption, text);
+    return take_answer(state().question_answers);
+}
+
 // ---- the script -------------------------------------------------------------
 
 namespace script {
@@ -172,6 +220,13 @@ void expose(int delay_ms) { add(delay_ms, [] { feed_exposed(); }); }
 
 void call(std::function<void()> action, int delay_ms) { add(delay_ms, std::move(action)); }
 
+void answer_save_dialog(const std::string& path, int filter) { state().save_answers.push_back({path, filter}); }
+void cancel_save_dialog() { state().save_answers.push_back({}); }
+void answer_question(bool yes) { state().question_answers.push_back(yes); }
+void no_display() { state().display = false; }
+void set_executable_dir(const std::string& dir) { state().executable_dir = dir; }
+
+const std::vector<dialog_record>& dialogs() { return state().dialogs; }
 const scripted_window& window() { return state().window; }
 double now() { return platform_clock(); }
 int pending_steps() { return static_cast<int>(state().steps.size()); }

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "shell/dialog_types.h"
+
 // The scripted platform: tests queue steps of input; each pump of the window
 // events delivers the next step once its delay on the virtual clock is over.
 // Every sleep only advances the virtual clock, so whole screens run in
@@ -31,6 +33,15 @@ struct scripted_window {
     std::vector<std::string> titles; // every title set, in order
 };
 
+// A dialog or message box the program showed.
+struct dialog_record {
+    std::string kind;  // "save", "message" or "question"
+    std::string title; // the dialog's title or the box's caption
+    std::string text;  // what a message box or question said
+    std::vector<file_filter> filters;
+    bool window_open;  // whether the graphics window was open meanwhile
+};
+
 namespace script {
 
 // Forgets all steps and the window, resets the services' keyboard and mouse,
@@ -55,7 +66,18 @@ void close_button(int delay_ms = 0);
 void expose(int delay_ms = 0);
 void call(std::function<void()> action, int delay_ms = 0);
 
+// ---- answers to dialogs, taken in order; a dialog with none throws ----
+void answer_save_dialog(const std::string& path, int filter = 1);
+void cancel_save_dialog();
+void answer_question(bool yes);
+// As on a machine without a display: no dialog can be shown.
+void no_display();
+// What executable_dir() names: the test's directory, say. Empty: the test
+// program's own.
+void set_executable_dir(const std::string& dir);
+
 // ---- what the program did ----
+const std::vector<dialog_record>& dialogs();
 const scripted_window& window();
 double now();                // virtual seconds
 int pending_steps();

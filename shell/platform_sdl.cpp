@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <filesystem>
 
 #include "shell/input.h"
 #include "shell/platform.h"
@@ -78,6 +79,19 @@ int button_number(Uint8 sdl_button) {
     }
 }
 
+// The window an input event belongs to; 0 for events of no window.
+Uint32 event_window(const SDL_Event& event) {
+    switch (event.type) {
+    case SDL_KEYDOWN: case SDL_KEYUP: return event.key.windowID;
+    case SDL_TEXTINPUT: return event.text.windowID;
+    case SDL_MOUSEMOTION: return event.motion.windowID;
+    case SDL_MOUSEBUTTONDOWN: case SDL_MOUSEBUTTONUP: return event.button.windowID;
+    case SDL_MOUSEWHEEL: return event.wheel.windowID;
+    case SDL_WINDOWEVENT: return event.window.windowID;
+    default: return 0;
+    }
+}
+
 }  // namespace
 
 bool platform_open_window(int width, int height, const std::string& title) {
@@ -132,6 +146,10 @@ void platform_present(const uint32_t* pixels, int width, int height) {
 void platform_pump_events() {
     SDL_Event event;
     while (SDL_PollEvent(&event)) {
+        // A key or click that SDL still holds for a window closed meanwhile
+        // (before a dialog, say) must not act on the window that follows.
+        const Uint32 owner = event_window(event);
+        if (owner != 0 && (!window || owner != SDL_GetWindowID(window))) continue;
         switch (event.type) {
         case SDL_KEYDOWN: {
             SDL_Scancode code = event.key.keysym.scancode;
@@ -167,6 +185,12 @@ double platform_clock() {
 
 void platform_sleep(int milliseconds) {
     if (milliseconds > 0) SDL_Delay(static_cast<Uint32>(milliseconds));
+}
+
+std::string platform_executable_path() {
+    std::error_code failed;
+    std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", failed);
+    return failed ? std::string() : exe.string();
 }
 
 void platform_beep() {

@@ -29,6 +29,8 @@ struct screen_state {
 
 struct input_state {
     bool down[128] = {};            // key-down table by set-1 scancode
+    bool tapped[128] = {};          // went down since key_held last tested it
+    double tapped_at[128] = {};     // when it last went down
     int queue[16] = {};             // ring of typed key codes, 15 usable
     int head = 0, tail = 0;
     bool key_pressed = false;

@@ -1,7 +1,9 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
+#include "shell/dialog_types.h"
 #include "shell/image.h"
 
 // The services every screen is written against: one window with a text grid,
@@ -64,4 +66,10 @@ void change_dir(const std::string& path);
 int run_command(const std::string& line);
 std::string command_args();
 double timer_seconds();
+
+// ---- The system's dialogs (no graphics window should be open) ------------
+bool dialogs_available();
+save_choice show_save_dialog(const std::string& title, const std::vector<file_filter>& filters);
+void show_message_box(const std::string& text, const std::string& caption);
+bool ask_question(const std::string& text, const std::string& caption);
 [[noreturn]] void end_program(int code);

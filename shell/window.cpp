@@ -36,13 +36,20 @@ void draw_cell(screen_state& s, int row, int column, uint8_t byte) {
     const uint8_t* glyph = glyph_rows(s.cell_height, byte);
     const int x0 = (column - 1) * cell_width;
     const int y0 = (row - 1) * s.cell_height;
+    // Printing the same text again changes no pixel, so an idle loop that
+    // reprints a line presents no new frame.
+    bool changed = false;
     for (int r = 0; r < s.cell_height; ++r) {
         uint32_t* line = &s.pixels[static_cast<size_t>(y0 + r) * static_cast<size_t>(s.width) + static_cast<size_t>(x0)];
-        for (int c = 0; c < cell_width; ++c) line[c] = (glyph[r] & (0x80 >> c)) ? s.foreground : s.background;
+        for (int c = 0; c < cell_width; ++c) {
+            const uint32_t colour = (glyph[r] & (0x80 >> c)) ? s.foreground : s.background;
+            changed |= line[c] != colour;
+            line[c] = colour;
+        }
     }
     text_cell& cell = s.cells[static_cast<size_t>((row - 1) * s.columns + (column - 1))];
     cell = {byte, s.foreground, s.background};
-    s.changed = true;
+    if (changed) s.changed = true;
 }
 
 // Moves the grid's pixels and cells up one text row and clears the freed
@@ -114,6 +121,7 @@ void open_window(int width, int height, int /*depth: always 32*/) {
     // The keys of a window start empty with it.
     input_state& in = input();
     std::fill(std::begin(in.down), std::end(in.down), false);
+    std::fill(std::begin(in.tapped), std::end(in.tapped), false);
     in.head = in.tail = 0;
     in.key_pressed = false;
     in.buttons = 0;

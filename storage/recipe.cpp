@@ -86,3 +86,14 @@ std::string make_recipe_file_name() {
         pause(10);  // the same name comes back until the clock's next second
     }
 }
+
+bool is_safe_file_name(const std::string& file_name) {
+    if (file_name.empty() || file_name[0] == '/') return false;
+    for (size_t start = 0; start <= file_name.size();) {
+        size_t end = file_name.find('/', start);
+        if (end == std::string::npos) end = file_name.size();
+        if (file_name.compare(start, end - start, "..") == 0) return false;
+        start = end + 1;
+    }
+    return true;
+}

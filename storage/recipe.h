@@ -34,6 +34,11 @@ recipe read_recipe_ingredients(const std::string& file_name);
 // nonzero afterwards.
 void write_recipe(const std::string& file_name, const recipe& dish);
 
+// Whether an index entry's file name may be opened, copied, written or
+// deleted: not empty, not absolute and without a ".." part. Other names
+// count as a missing recipe file.
+bool is_safe_file_name(const std::string& file_name);
+
 // A name "<whole seconds of timer_seconds()>.rcp" that no file has yet; while
 // the name is taken it waits for the clock's next second.
 std::string make_recipe_file_name();

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "shell/files.h"
+#include "shell/platform_script.h"
 #include "shell/screen_state.h"
 #include "shell/services.h"
 #include "tests/test_support.h"
@@ -182,6 +183,7 @@ TEST_F(files_test, file_number_zero_prints_on_the_screen) {
 }
 
 TEST_F(files_test, directories_of_the_program_and_the_current_one) {
+    script::set_executable_dir("");
     std::string exe_dir = executable_dir();
     EXPECT_NE(exe_dir.back(), '/');
     EXPECT_TRUE(fs::exists(fs::path(exe_dir) / "unit_tests"));

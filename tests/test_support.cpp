@@ -20,6 +20,7 @@ void larder_test::SetUp() {
     fs::create_directories(dir);
     fs::current_path(dir);
     script::reset();
+    script::set_executable_dir(dir.string());
 }
 
 void larder_test::TearDown() {
