@@ -18,7 +18,7 @@ exec_line=$(sed -n 's/^Exec=//p' "$entry")
 [ "$exec_line" = "\"$home/larderon\" %f" ] || fail "Exec line is: $exec_line"
 grep -qx 'MimeType=application/x-larderon-recipe;' "$entry" || fail "no MimeType line in $(cat "$entry")"
 if command -v update-mime-database >/dev/null; then
-  grep -qx 'application/x-larderon-recipe:\*\.rcp' "$XDG_DATA_HOME/mime/globs2" ||
+  grep -q ':application/x-larderon-recipe:\*\.rcp$' "$XDG_DATA_HOME/mime/globs2" ||
     fail "mime/globs2 does not map *.rcp"
 fi
 
