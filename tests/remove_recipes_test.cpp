@@ -9,6 +9,7 @@
 #include "screens/screens.h"
 #include "shell/platform_script.h"
 #include "shell/screen_state.h"
+#include "shell/input.h"
 #include "shell/services.h"
 #include "tests/screen_rows.h"
 #include "tests/test_support.h"
@@ -60,7 +61,7 @@ protected:
     static void remove() { click(90, 420); }
     static void yes() { click(1, 401); }
     static void no() { click(249, 401); }
-    static void quit() { script::press(16, 300); }
+    static void quit() { script::key_down(16, 300); }
     void remember(rows& into) {
         script::call([&into] { into = printed_rows(); }, 150);
     }
@@ -74,16 +75,18 @@ protected:
         EXPECT_EQ(script::pointer_y(), 1);
     }
     // Removes the entry at a position: Next to it, Remove, Yes, Yes; gives
-    // the screen at the end of each question and at the last wait.
+    // the screen at the first question and at the last wait.
     std::vector<rows> remove_at(int position) {
-        std::vector<rows> screens(3);
+        std::vector<rows> screens(2);
         for (int step = 1; step < position; ++step) next();
         remove();
         remember(screens[0]);
+        script::call([] {
+            for (int row = 2; row <= 5; ++row) EXPECT_EQ(foreground_at(row), 0xFFFFFFu) << row;
+        });
+        yes();
         yes();
         remember(screens[1]);
-        yes();
-        remember(screens[2]);
         click(1, 401);
         run();
         return screens;
@@ -111,7 +114,7 @@ TEST_F(removal, removing_the_first_middle_or_last_keeps_the_others_in_order) {
 
         EXPECT_EQ(screens[0], (rows{"", "Are you sure that", "you want to delete", "recipe for:",
                                     three[static_cast<size_t>(position - 1)].name}));
-        EXPECT_EQ(screens[2], (rows{"Warning!", "You will not be", "able to recover", "this recipe,",
+        EXPECT_EQ(screens[1], (rows{"Warning!", "You will not be", "able to recover", "this recipe,",
                                     "are you absolutely", "sure?", "", "Deleting recipe...", "Recipe Deleted."}));
     }
     for (int row = 1; row <= 6; ++row) EXPECT_EQ(foreground_at(row), 0xFF0000u) << row;
@@ -155,7 +158,7 @@ TEST_F(removal, a_failed_rewrite_keeps_the_file_and_the_index) {
     ::setrlimit(RLIMIT_FSIZE, &old_limit);
     EXPECT_EQ(read_whole_file("default.ldr"), index_bytes(long_names));
     EXPECT_TRUE(fs::exists("a.rcp"));
-    EXPECT_EQ(last_rows(screens[2], 3), (rows{"Deleting recipe...", "Could not rewrite the index;", "the recipe was kept."}));
+    EXPECT_EQ(last_rows(screens[1], 3), (rows{"Deleting recipe...", "Could not rewrite the index;", "the recipe was kept."}));
     EXPECT_EQ(foreground_at(9), 0xFF0000u);
     EXPECT_EQ(foreground_at(10), 0xFF0000u);
 }
@@ -184,39 +187,33 @@ TEST_F(removal, questions_take_only_clicks_on_their_halves_and_no_keeps_the_posi
     EXPECT_EQ(files_in(dir), (rows{"a.rcp", "b.rcp", "c.rcp", "default.ldr", "favs.ldr"}));
 }
 
-TEST_F(removal, a_clicked_view_waits_for_a_key_and_the_viewer_keeps_its_title) {
-    std::string before_key, after_key;
-    rows back;
-    click(30, 420);  // View
-    script::call([&] { before_key = screen().title; }, 500);
+TEST_F(removal, view_and_export_draw_the_entry_again_under_the_sub_screen_title) {
+    rows after_view, after_export;
+    next();
+    click(30, 420);  // View: waits for a key, none is queued
+    script::call([] { EXPECT_EQ(screen().title, "Recipe Removal"); }, 1000);
     script::type("k");
-    script::call([&] { after_key = screen().title; }, 300);
-    script::press(1, 100);  // Escape leaves the viewer
-    remember(back);
-    quit();
-    run();
-    EXPECT_EQ(before_key, "Recipe Removal");
-    EXPECT_EQ(after_key, "Recipe Viewer");
-    EXPECT_EQ(back[0], "1 of 3");
-    EXPECT_EQ(screen().title, "Recipe Viewer");
-}
-
-TEST_F(removal, the_v_key_views_at_once_and_p_wins_over_r) {
-    std::string viewing;
-    rows after_export;
-    script::type("v", 300);
-    script::press(47);
-    script::call([&] { viewing = screen().title; }, 300);
-    script::press(1, 100);
-    script::key_down(19, 300);  // R and P together: Export
-    script::key_down(25);
-    script::key_up(19, 150);
-    script::key_up(25);
+    script::key_down(1, 300);  // Escape leaves the viewer
+    script::key_up(1);
+    remember(after_view);
+    script::call([] { EXPECT_EQ(screen().title, "Recipe Viewer"); });
+    script::call([] {  // R with P held exports
+        feed_key_down(19);
+        feed_key_down(25);
+    }, 300);
+    script::call([] {
+        feed_key_up(19);
+        feed_key_up(25);
+    });
+    script::cancel_save_dialog();
     remember(after_export);
     quit();
     run();
-    EXPECT_EQ(viewing, "Recipe Viewer");
-    EXPECT_EQ(after_export[0], "1 of 3");
+    EXPECT_EQ(after_view[0], "2 of 3");
+    EXPECT_EQ(after_export[0], "2 of 3");
+    ASSERT_EQ(script::dialogs().size(), 2u);  // the save dialog and its message
+    EXPECT_EQ(script::dialogs()[0].kind, "save");
+    EXPECT_EQ(screen().title, "Recipe Exporter");
     EXPECT_EQ(read_whole_file("default.ldr"), index_bytes(three));
 }
 
