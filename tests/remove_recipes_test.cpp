@@ -7,12 +7,7 @@
 #include <vector>
 
 #include "screens/screens.h"
-#include "shell/platform_script.h"
-#include "shell/screen_state.h"
-#include "shell/input.h"
-#include "shell/services.h"
-#include "tests/screen_rows.h"
-#include "tests/test_support.h"
+#include "tests/browser_fixture.h"
 
 namespace {
 
@@ -37,14 +32,12 @@ rows files_in(const fs::path& where) {
     return names;
 }
 
-uint32_t foreground_at(int row) { return screen().cells[static_cast<size_t>((row - 1) * screen().columns)].foreground; }
+uint32_t foreground_at(int row) { return cell_at(row, 1).foreground; }
 
-class removal : public larder_test {
+class removal : public list_screen_test {
 protected:
     void SetUp() override {
-        larder_test::SetUp();
-        open_window(250, 450, 32);
-        set_text_grid(30, 27);
+        list_screen_test::SetUp();
         start_with(three);
     }
     void start_with(const std::vector<listed>& entries) {
