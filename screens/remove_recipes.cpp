@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "screens/list_browser.h"
@@ -39,22 +40,17 @@ bool rewrite_index_without(int position, int count) {
     return last_error() == 0;
 }
 
-struct removal_pictures {
-    std::optional<image> continue_picture;
-    std::optional<image> yes_no;
-};
-
-browser_next remove_shown(list_browser& browser, const removal_pictures& pictures) {
+browser_next remove_shown(list_browser& browser, const std::optional<image>& yes_no_picture) {
     const index_entry entry = shown_entry(browser);
     clear_screen();
     print_lines({"", "Are you sure that", "you want to delete", "recipe for:", entry.name});
-    if (!ask_yes_no(pictures.yes_no)) return browser_next::draw_same;
+    if (!ask_yes_no(yes_no_picture)) return browser_next::draw_same;
 
     set_colour(red, -1);
     clear_screen();
     print_lines({"Warning!", "You will not be", "able to recover", "this recipe,", "are you absolutely", "sure?"});
     set_colour(white, -1);
-    if (!ask_yes_no(pictures.yes_no)) return browser_next::draw_same;
+    if (!ask_yes_no(yes_no_picture)) return browser_next::draw_same;
 
     print_lines({"", "Deleting recipe..."});
     // The file goes only once the index no longer names it, so that a failed
@@ -68,7 +64,7 @@ browser_next remove_shown(list_browser& browser, const removal_pictures& picture
         print_lines({"Could not rewrite the index;", "the recipe was kept."});
         set_colour(white, -1);
     }
-    continue_wait(pictures.continue_picture);
+    continue_wait(browser.setup.continue_picture);
     set_mouse(1, 1, -1);
     return browser_next::end;
 }
@@ -77,20 +73,20 @@ browser_next remove_shown(list_browser& browser, const removal_pictures& picture
 
 void remove_recipes() {
     set_window_title("Recipe Removal");
-    std::vector<std::optional<image>> loaded = load_data_pictures({"ldr_r_m.jpg", "cont.jpg", "yn.jpg"});
-    const removal_pictures pictures{loaded[1], loaded[2]};
+    std::vector<std::optional<image>> pictures = load_data_pictures({"ldr_r_m.jpg", "cont.jpg", "yn.jpg"});
+    const std::optional<image> yes_no_picture = std::move(pictures[2]);
 
     list_browser_setup setup;
     setup.title = "Recipe Removal";
     setup.title_after_sub_screen = false;
-    setup.bar = loaded[0];
-    setup.continue_picture = loaded[1];
+    setup.bar = std::move(pictures[0]);
+    setup.continue_picture = std::move(pictures[1]);
     setup.own_hint = "(R) Remove Recipe   ";
     setup.own_key = 19;
     setup.own_key_before_export = true;
     setup.strip_has_edit = false;
     setup.view_waits_for_key = true;
     setup.load = [] { return load_index("default.ldr"); };
-    setup.own_action = [&pictures](list_browser& browser) { return remove_shown(browser, pictures); };
+    setup.own_action = [&yes_no_picture](list_browser& browser) { return remove_shown(browser, yes_no_picture); };
     run_list_browser(std::move(setup));
 }

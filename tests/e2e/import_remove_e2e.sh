@@ -36,6 +36,7 @@ same() {
 wait_for_preview() {
   local id width
   for _ in $(seq 200); do
+    kill -0 "$pid" 2>/dev/null || fail "the program ended before its preview (another copy running?)"
     for id in $(xdotool search --name '^Recipe Importer$' 2>/dev/null); do
       width=$(xdotool getwindowgeometry "$id" 2>/dev/null | sed -n 's/.*Geometry: \([0-9]*\)x.*/\1/p')
       [ "$width" = 640 ] && { echo "$id"; return; }
