@@ -66,28 +66,33 @@ bool archive_made() {
     return std::filesystem::is_regular_file(archive_name, failed);
 }
 
+// Where the archive goes, and the move line that puts it there.
+struct move_plan {
+    std::string target;
+    std::string line;
+};
+
+// The quoted directory and the name right after it make one path for the move.
+move_plan move_into_directory(const std::string& text) {
+    std::string dir = make_absolute(text);
+    if (dir.back() != '/') dir += '/';
+    return {dir + archive_name, "move " + archive_name + " \"" + dir + "\"" + archive_name};
+}
+
+move_plan move_to_file(const std::string& path) {
+    std::string target = with_zip_ending(path);
+    return {target, "move " + archive_name + " \"" + target + "\""};
+}
+
 }  // namespace
 
 int back_up(const std::string& tool_dir, const std::string& destination, std::istream& console) {
-    std::string chosen = destination;
-    if (chosen.empty()) {
-        chosen = ask_destination_file(console);
-        if (chosen.empty()) return 0;
-    }
+    const std::string chosen = destination.empty() ? ask_destination_file(console) : destination;
+    if (chosen.empty()) return 0;
     // The move line quotes the destination; a quote inside would end it early.
     if (chosen.find('"') != std::string::npos)
         return report_failure("Backup failed: the destination holds a double quote.");
-
-    std::string target, move_line;
-    if (!destination.empty()) {
-        std::string dir = make_absolute(destination);
-        if (dir.back() != '/') dir += '/';
-        target = dir + archive_name;
-        move_line = "move " + archive_name + " \"" + dir + "\"" + archive_name;
-    } else {
-        target = with_zip_ending(chosen);
-        move_line = "move " + archive_name + " \"" + target + "\"";
-    }
+    const move_plan move = destination.empty() ? move_to_file(chosen) : move_into_directory(chosen);
 
     const std::string archive = tool_dir + "/" + archive_name;
     change_dir(tool_dir);
@@ -103,8 +108,8 @@ int back_up(const std::string& tool_dir, const std::string& destination, std::is
         delete_file(archive_name);  // nothing incomplete may pass for a backup
         return report_failure("Backup failed: zip ended with status " + int_to_text(status) + ".");
     }
-    if (run_command(move_line) != 0)
-        return report_failure("Backup failed: the archive could not be moved to " + target + ". It is in " +
+    if (run_command(move.line) != 0)
+        return report_failure("Backup failed: the archive could not be moved to " + move.target + ". It is in " +
                               archive + ".");
     return 0;
 }

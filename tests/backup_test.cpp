@@ -1,6 +1,3 @@
-#include <sys/stat.h>
-
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -94,18 +91,12 @@ protected:
 
     // The archive holds each data file, byte for byte, and nothing else.
     void expect_every_data_file_in(const fs::path& archive) {
-        ASSERT_TRUE(fs::is_regular_file(archive)) << archive;
-        std::string listed;
-        for (const auto& [name, bytes] : data_files) listed += name + "\n";
-        std::istringstream names(output_of("unzip -Z1 " + in_quotes(archive)));
-        std::vector<std::string> sorted;
-        for (std::string name; std::getline(names, name);) sorted.push_back(name);
-        std::sort(sorted.begin(), sorted.end());
-        std::string got;
-        for (const std::string& name : sorted) got += name + "\n";
-        EXPECT_EQ(got, listed);
-        for (const auto& [name, bytes] : data_files)
+        std::string names;
+        for (const auto& [name, bytes] : data_files) {
+            names += name + "\n";
             EXPECT_EQ(output_of("unzip -p " + in_quotes(archive) + " " + in_quotes(name)), bytes) << name;
+        }
+        EXPECT_EQ(output_of("unzip -Z1 " + in_quotes(archive) + " | LC_ALL=C sort"), names) << archive;
     }
 
     void expect_reported(const outcome& result, const std::string& message) {
@@ -113,9 +104,7 @@ protected:
         EXPECT_EQ(result.errors, message + "\n");
         ASSERT_FALSE(script::dialogs().empty());
         const dialog_record& box = script::dialogs().back();
-        EXPECT_EQ(box.kind, "message");
-        EXPECT_EQ(box.title, "LDR Info");
-        EXPECT_EQ(box.text, message);
+        EXPECT_EQ(box.kind + " " + box.title + ": " + box.text, "message LDR Info: " + message);
     }
 
     fs::path tool, out;
@@ -131,11 +120,9 @@ TEST_F(backup_test, a_chosen_name_gets_a_zip_ending_and_the_archive_holds_every_
     expect_every_data_file_in(out / "week.zip");
     ASSERT_EQ(script::dialogs().size(), 1u);
     const dialog_record& dialog = script::dialogs()[0];
-    EXPECT_EQ(dialog.kind, "save");
-    EXPECT_EQ(dialog.title, "Where to save your backup?");
+    EXPECT_EQ(dialog.kind + " " + dialog.title, "save Where to save your backup?");
     ASSERT_EQ(dialog.filters.size(), 1u);
-    EXPECT_EQ(dialog.filters[0].label, "Compressed Backup (*.zip)");
-    EXPECT_EQ(dialog.filters[0].pattern, "*.zip");
+    EXPECT_EQ(dialog.filters[0].label + " " + dialog.filters[0].pattern, "Compressed Backup (*.zip) *.zip");
     EXPECT_FALSE(fs::exists(tool / "ldr_backup.zip"));
 
     script::answer_save_dialog((out / "week.ZIP").string());
