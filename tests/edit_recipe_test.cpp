@@ -1,0 +1,249 @@
+// The recipe editor, driven whole through the scripted platform.
+#include <sys/resource.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "screens/screens.h"
+#include "shell/platform_script.h"
+#include "shell/screen_state.h"
+#include "shell/services.h"
+#include "tests/screen_rows.h"
+#include "tests/test_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string recipe_bytes(const std::string& heading, const rows& ingredients, const rows& directions) {
+    std::string bytes = heading + std::to_string(ingredients.size()) + "\r\n";
+    for (const auto& item : ingredients) bytes += "\"" + item + "\"\r\n";
+    bytes += std::to_string(directions.size()) + "\r\n";
+    for (const auto& item : directions) bytes += "\"" + item + "\"\r\n";
+    return bytes;
+}
+
+const std::string soup_heading = "\"Soup\",\"Ann\",\"Home\"\r\n\"Hot\",4\r\n";
+const std::string soup = recipe_bytes(soup_heading, {"salt", "water"}, {"Boil."});
+const std::string old_index = "3\r\n\"Apple\",\"Bea\",\"\",\"9.rcp\"\r\n\"Broth\",\"Old\",\"Old\",\"5.rcp\"\r\n"
+                              "\"Tea\",\"Cy\",\"\",\"7.rcp\"\r\n";
+
+// Clicks on the yes/no picture; the pause keeps the next typing apart from
+// the keys the editor drops after an answer.
+void yes() {
+    script::click(60, 420);
+    script::wait(100);
+}
+void no() {
+    script::click(200, 420);
+    script::wait(100);
+}
+void answer(const rows& lines) {
+    for (const auto& text : lines) script::line(text);
+}
+
+const rows saving_rows = {"Saving Changes...", "Please wait while", "the database is", "updated."};
+const rows last_page_lines = {"", "Enter ingredient # to edit or 'A' to add one or 'B'",
+                              "to move back in list, push enter to exit", "", ">"};
+const rows more_items_lines = {"", "Enter ingredient # to edit or 'F' to move forward or",
+                               "'B' to move back in list, push enter to exit", "", ">"};
+
+rows page(const std::string& prefix, int first, int last, const rows& hint) {
+    rows shown;
+    for (int i = first; i <= last; ++i) shown.push_back(std::to_string(i) + ": " + prefix + std::to_string(i));
+    shown.insert(shown.end(), hint.begin(), hint.end());
+    return shown;
+}
+
+class editor : public larder_test {
+protected:
+    std::vector<rows> screens;
+
+    void SetUp() override {
+        larder_test::SetUp();
+        open_window(250, 450, 32);
+        set_text_grid(30, 27);
+    }
+    void remember_screen() {
+        script::call([this] { screens.push_back(printed_rows()); }, 100);
+    }
+    // Runs the editor to its end, taken there by Escape.
+    void run(const std::string& file_name = "5.rcp") {
+        script::key_down(1);
+        edit_recipe(file_name);
+        EXPECT_EQ(script::pending_steps(), 0);
+        EXPECT_EQ(script::window().width, 250);
+        EXPECT_EQ(script::window().height, 450);
+        EXPECT_EQ(screen().columns, 30);
+        EXPECT_EQ(screen().rows, 27);
+        EXPECT_EQ(script::pointer_x(), 1);
+        EXPECT_EQ(script::pointer_y(), 1);
+    }
+};
+
+TEST_F(editor, only_a_left_click_below_the_picture_answers_and_typed_keys_are_dropped) {
+    write_whole_file("5.rcp", soup);
+    remember_screen();
+    script::call([] { EXPECT_EQ(script::pointer_x() + script::pointer_y(), 2); });
+    script::click(0, 420);
+    script::click(60, 400);
+    script::click(60, 420, 2);
+    script::type("YN");
+    script::press(28);
+    script::click(124, 420);
+    script::wait(100);
+    script::call([] { EXPECT_EQ(script::pointer_x() + script::pointer_y(), 2); });
+    remember_screen();
+    answer({"Stew", "", ""});
+    script::click(125, 420);
+    script::wait(100);
+    script::click(249, 420);
+    script::wait(100);
+    no();
+    run();
+    EXPECT_EQ(screens[0], (rows{"Edit Title, Author", "or Source?"}));
+    EXPECT_EQ(screens[1], (rows{"Enter a new title or", "push Enter to keep", "Current Title:", "Soup", ">"}));
+    EXPECT_EQ(read_whole_file("5.rcp"), recipe_bytes("\"Stew\",\"Ann\",\"Home\"\r\n\"Hot\",4\r\n", {"salt", "water"}, {"Boil."}));
+    EXPECT_EQ(screen().title, "Recipe Editor");
+}
+
+TEST_F(editor, prompts_keep_blank_values_cut_at_a_comma_and_round_servings) {
+    write_whole_file("5.rcp", soup);
+    yes();
+    answer({"   ", "Bo, Smith", "\"Home, old\""});
+    yes();
+    remember_screen();
+    answer({"Very hot", "2.5"});
+    no();
+    no();
+    run();
+    EXPECT_EQ(screens[0], (rows{"Enter a new description", "or push Enter to keep", "Current description:", "Hot", ">"}));
+    EXPECT_EQ(read_whole_file("5.rcp"),
+              recipe_bytes("\"Soup\",\"Bo\",\"Home, old\"\r\n\"Very hot\",2\r\n", {"salt", "water"}, {"Boil."}));
+
+    // Each run shows the servings the run before stored.
+    std::string shown = " 2";
+    const std::pair<std::string, std::string> servings[] = {
+        {"3.5", "4"}, {"a word", "0"}, {"99999999999", "2147483647"}, {"-99999999999", "-2147483648"}};
+    for (const auto& [typed, stored] : servings) {
+        screens.clear();
+        no();
+        yes();
+        answer({""});
+        remember_screen();
+        answer({typed});
+        no();
+        no();
+        run();
+        EXPECT_EQ(screens[0], (rows{"Enter a new serving or", "push Enter to keep", "Current Servings:", shown, ">"}));
+        EXPECT_EQ(read_whole_file("5.rcp"), recipe_bytes("\"Soup\",\"Bo\",\"Home, old\"\r\n\"Very hot\"," + stored + "\r\n",
+                                                         {"salt", "water"}, {"Boil."}));
+        shown = (stored[0] == '-' ? "" : " ") + stored;
+    }
+}
+
+TEST_F(editor, list_pages_overlap_at_the_end_and_the_window_returns_for_the_directions) {
+    write_whole_file("5.rcp", recipe_bytes(soup_heading, numbered("i", 15), {"Boil."}));
+    no();
+    no();
+    yes();
+    script::call([] {
+        const screen_state& s = screen();
+        EXPECT_EQ(s.width, 640);
+        EXPECT_EQ(s.columns, 80);
+        EXPECT_EQ(s.pixels.back(), 0xFFFFFFu);
+        EXPECT_EQ(s.foreground, 0x000000u);
+        EXPECT_EQ(s.background, 0xFFFFFFu);
+    });
+    remember_screen();
+    answer({"f"});
+    remember_screen();
+    answer({"b"});
+    remember_screen();
+    answer({"B", ""});
+    remember_screen();
+    no();
+    run();
+    EXPECT_EQ(screens[0], page("i", 1, 10, more_items_lines));
+    EXPECT_EQ(screens[1], page("i", 6, 15, last_page_lines));
+    EXPECT_EQ(screens[2], screens[0]);
+    EXPECT_EQ(screens[3], (rows{"Would you like to edit", "the directions of", "the recipe?"}));
+    EXPECT_EQ(read_whole_file("5.rcp"), recipe_bytes(soup_heading, numbered("i", 15), {"Boil."}));
+}
+
+TEST_F(editor, items_are_added_to_empty_lists_and_not_past_fifty) {
+    write_whole_file("5.rcp", recipe_bytes(soup_heading, {}, {}));
+    no();
+    no();
+    yes();
+    remember_screen();
+    answer({"a"});
+    remember_screen();
+    answer({"1 onion, diced"});
+    remember_screen();
+    answer({"f", ""});
+    yes();
+    answer({"A", "Stir, well."});
+    remember_screen();
+    answer({"a", "", ""});
+    run();
+    EXPECT_EQ(screens[0], (rows{"", "Enter ingredient # to edit or 'A' to add one or 'B'",
+                                "to move back in list, push enter to exit", "", ">"}));
+    EXPECT_EQ(last_rows(screens[1], 2), (rows{"New ingredient:", ">"}));
+    EXPECT_EQ(screens[2], more_items_lines);
+    EXPECT_EQ(screens[3], (rows{"1: Stir, well.", "", "Enter line # to edit or 'A' to add one or 'B'",
+                                "to move back in list, push enter to exit", "", ">"}));
+    EXPECT_EQ(read_whole_file("5.rcp"), recipe_bytes(soup_heading, {"1 onion, diced"}, {"Stir, well."}));
+
+    write_whole_file("5.rcp", recipe_bytes(soup_heading, numbered("i", 50), numbered("d", 50)));
+    screens.clear();
+    no();
+    no();
+    yes();
+    answer({"f", "f", "f", "f", "a"});
+    remember_screen();
+    answer({""});
+    yes();
+    answer({"f", "f", "f", "f", "f", "f", "f", "f", "f", "a"});
+    remember_screen();
+    answer({""});
+    run();
+    EXPECT_EQ(screens[0], page("i", 41, 50, last_page_lines));
+    EXPECT_EQ(screens[1].front(), "46: d46");
+    EXPECT_EQ(screens[1].size(), 10u);
+    EXPECT_EQ(read_whole_file("5.rcp"), recipe_bytes(soup_heading, numbered("i", 50), numbered("d", 50)));
+}
+
+TEST_F(editor, item_numbers_edit_or_delete_and_numbers_outside_the_list_are_refused) {
+    write_whole_file("5.rcp", recipe_bytes(soup_heading, numbered("i", 5), {"Boil."}));
+    no();
+    no();
+    yes();
+    answer({"3"});
+    remember_screen();
+    answer({"d", "2.5"});
+    remember_screen();
+    answer({"two, 2", "1", "D", "3", "d"});
+    for (const char* refused : {"0", "-1", "3", "51", "xyz", "a "}) {
+        answer({refused});
+        remember_screen();
+    }
+    answer({""});
+    yes();
+    answer({"1"});
+    remember_screen();
+    answer({"D", ""});
+    run();
+    EXPECT_EQ(last_rows(screens[0], 4), (rows{"Current ingredient #3:", "i3", "New: (D) to Delete", ">"}));
+    EXPECT_EQ(last_rows(screens[1], 4), (rows{"Current ingredient #2.5:", "i2", "New: (D) to Delete", ">"}));
+    for (size_t i = 2; i < 8; ++i)
+        EXPECT_EQ(screens[i], (rows{"1: two, 2", "2: i4", "", "Enter ingredient # to edit or 'A' to add one or 'B'",
+                                    "to move back in list, push enter to exit", "", ">"}));
+    EXPECT_EQ(screens[8], (rows{"1: Boil.", "", "Enter line # to edit or 'A' to add one or 'B'",
+                                "to move back in list, push enter to exit", "", ">1", "Current line #1:", "Boil.",
+                                "New: (D) to Delete", ">"}));
+    EXPECT_EQ(read_whole_file("5.rcp"), recipe_bytes(soup_heading, {"two, 2", "i4"}, {}));
+}
+
+}  // namespace
