@@ -246,4 +246,127 @@ TEST_F(editor, item_numbers_edit_or_delete_and_numbers_outside_the_list_are_refu
     EXPECT_EQ(read_whole_file("5.rcp"), recipe_bytes(soup_heading, {"two, 2", "i4"}, {}));
 }
 
+TEST_F(editor, answering_no_throughout_still_saves_both_files_after_their_copies) {
+    write_whole_file("5.rcp", soup);
+    write_whole_file("default.ldr", old_index);
+    for (int question = 0; question < 4; ++question) no();
+    remember_screen();
+    script::click(100, 400);
+    script::type("x");
+    script::press(28);
+    remember_screen();
+    run();
+    const rows saved = {"Saving Changes...", "Please wait while", "the database is", "updated.",
+                        "Database updated.", "Saving recipe...", "Recipe Saved!"};
+    EXPECT_EQ(screens[0], saved);
+    EXPECT_EQ(screens[1], saved);
+    EXPECT_TRUE(printed_rows().empty());
+    EXPECT_EQ(read_whole_file("default.ldr"), "3\r\n\"Apple\",\"Bea\",\"\",\"9.rcp\"\r\n\"Soup\",\"Ann\",\"Home\",\"5.rcp\"\r\n"
+                                              "\"Tea\",\"Cy\",\"\",\"7.rcp\"\r\n");
+    EXPECT_EQ(read_whole_file("default.bak"), old_index);
+    EXPECT_EQ(read_whole_file("5.rcp"), soup);
+    EXPECT_EQ(read_whole_file("5.rcp.bak"), soup);
+}
+
+TEST_F(editor, only_the_first_matching_entry_changes_and_keeps_its_place) {
+    const std::string index = "3\r\n\"Broth\",\"Old\",\"Old\",\"my soup.rcp\"\r\n"
+                              "\"Broth\",\"Old\",\"Old\",\"my soup.rcp\"\r\n\"Tea\",\"Cy\",\"\",\"7.rcp\"\r\n";
+    const std::string authorless = recipe_bytes("\"Soup\",\"\",\"Home\"\r\n\"Hot\",4\r\n", {"salt"}, {"Boil."});
+    write_whole_file("my soup.rcp", authorless);
+    write_whole_file("default.ldr", index);
+    yes();
+    answer({"Zucchini", "", ""});
+    for (int question = 0; question < 3; ++question) no();
+    script::click(1, 401);
+    edit_recipe("my soup.rcp");
+    EXPECT_EQ(script::pending_steps(), 1);  // the click's release
+    EXPECT_EQ(read_whole_file("default.ldr"), "3\r\n\"Zucchini\",\"Old\",\"Home\",\"my soup.rcp\"\r\n"
+                                              "\"Broth\",\"Old\",\"Old\",\"my soup.rcp\"\r\n\"Tea\",\"Cy\",\"\",\"7.rcp\"\r\n");
+    EXPECT_EQ(read_whole_file("my soup.rcp.bak"), authorless);
+    EXPECT_EQ(read_whole_file("my soup.rcp"), recipe_bytes("\"Zucchini\",\"\",\"Home\"\r\n\"Hot\",4\r\n", {"salt"}, {"Boil."}));
+
+    // Without a matching entry the index is written back as it was.
+    write_whole_file("default.ldr", old_index);
+    for (int question = 0; question < 4; ++question) no();
+    run("my soup.rcp");
+    EXPECT_EQ(read_whole_file("default.ldr"), old_index);
+}
+
+// Lowers the file size limit for the life of the object.
+struct file_size_limit {
+    rlimit old{};
+    explicit file_size_limit(rlim_t bytes) {
+        char program[] = "edit_test";
+        char* argv[] = {program, nullptr};
+        init_services(1, argv);  // SIGXFSZ ignored: the write fails instead
+        ::getrlimit(RLIMIT_FSIZE, &old);
+        rlimit small = old;
+        small.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &small);
+    }
+    ~file_size_limit() { ::setrlimit(RLIMIT_FSIZE, &old); }
+};
+
+TEST_F(editor, the_index_comes_from_a_fresh_copy_or_the_index_itself_and_failures_are_reported) {
+    const std::string stale = "1\r\n\"Gone\",\"\",\"\",\"5.rcp\"\r\n";
+    const std::string updated = "3\r\n\"Apple\",\"Bea\",\"\",\"9.rcp\"\r\n\"Soup\",\"Ann\",\"Home\",\"5.rcp\"\r\n"
+                                "\"Tea\",\"Cy\",\"\",\"7.rcp\"\r\n";
+    auto save_all_no = [this] {
+        screens.clear();
+        for (int question = 0; question < 4; ++question) no();
+        remember_screen();
+        run();
+        return last_rows(screens[0], 3);
+    };
+    write_whole_file("5.rcp", soup);
+    fs::create_directory("default.bak");
+    write_whole_file("default.ldr", old_index);
+    EXPECT_EQ(save_all_no(), (rows{"Database updated.", "Saving recipe...", "Recipe Saved!"}));
+    EXPECT_EQ(read_whole_file("default.ldr"), updated);
+    EXPECT_TRUE(fs::is_directory("default.bak"));
+
+    fs::remove("default.bak");
+    fs::remove("default.ldr");
+    write_whole_file("default.bak", stale);
+    EXPECT_EQ(save_all_no(), (rows{"Database updated.", "Saving recipe...", "Recipe Saved!"}));
+    EXPECT_EQ(read_whole_file("default.ldr"), "0\r\n");
+    EXPECT_EQ(read_whole_file("default.bak"), stale);
+
+    fs::remove("default.ldr");
+    fs::create_directory("default.ldr");
+    EXPECT_EQ(save_all_no(), (rows{"Database could not be updated!", "Saving recipe...", "Recipe Saved!"}));
+    EXPECT_TRUE(fs::is_directory("default.ldr"));
+    EXPECT_EQ(read_whole_file("default.bak"), stale);
+    EXPECT_EQ(read_whole_file("5.rcp"), soup);
+
+    // Neither file fits: both stay whole.
+    fs::remove("default.ldr");
+    write_whole_file("default.ldr", old_index);
+    const std::string long_soup = recipe_bytes(soup_heading, {std::string(300, 's')}, {"Boil."});
+    write_whole_file("5.rcp", long_soup);
+    {
+        file_size_limit limit(60);
+        EXPECT_EQ(save_all_no(), (rows{"Database could not be updated!", "Saving recipe...", "Recipe could not be saved!"}));
+    }
+    EXPECT_EQ(read_whole_file("default.ldr"), old_index);
+    EXPECT_EQ(read_whole_file("5.rcp"), long_soup);
+}
+
+TEST_F(editor, a_recipe_that_cannot_be_read_is_reported_and_nothing_is_written) {
+    write_whole_file("default.ldr", old_index);
+    write_whole_file("x.rcp", soup);
+    // A missing file, and a name that leaves the program's directory.
+    for (const std::string& name : {std::string("5.rcp"), "../" + dir.filename().string() + "/x.rcp"}) {
+        screens.clear();
+        remember_screen();
+        run(name);
+        EXPECT_EQ(screens[0], rows{"Recipe could not be read!"});
+    }
+    EXPECT_EQ(read_whole_file("default.ldr"), old_index);
+    EXPECT_EQ(read_whole_file("x.rcp"), soup);
+    EXPECT_FALSE(fs::exists("5.rcp"));
+    EXPECT_FALSE(fs::exists("default.bak"));
+    EXPECT_FALSE(fs::exists("x.rcp.bak"));
+}
+
 }  // namespace
