@@ -1,6 +1,4 @@
 // The recipe editor, driven whole through the scripted platform.
-#include <sys/resource.h>
-
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -9,6 +7,7 @@
 #include "shell/platform_script.h"
 #include "shell/screen_state.h"
 #include "shell/services.h"
+#include "tests/file_size_limit.h"
 #include "tests/screen_rows.h"
 #include "tests/test_support.h"
 
@@ -291,21 +290,6 @@ TEST_F(editor, only_the_first_matching_entry_changes_and_keeps_its_place) {
     run("my soup.rcp");
     EXPECT_EQ(read_whole_file("default.ldr"), old_index);
 }
-
-// Lowers the file size limit for the life of the object.
-struct file_size_limit {
-    rlimit old{};
-    explicit file_size_limit(rlim_t bytes) {
-        char program[] = "edit_test";
-        char* argv[] = {program, nullptr};
-        init_services(1, argv);  // SIGXFSZ ignored: the write fails instead
-        ::getrlimit(RLIMIT_FSIZE, &old);
-        rlimit small = old;
-        small.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &small);
-    }
-    ~file_size_limit() { ::setrlimit(RLIMIT_FSIZE, &old); }
-};
 
 TEST_F(editor, the_index_comes_from_a_fresh_copy_or_the_index_itself_and_failures_are_reported) {
     const std::string stale = "1\r\n\"Gone\",\"\",\"\",\"5.rcp\"\r\n";
