@@ -284,11 +284,16 @@ TEST_F(editor, only_the_first_matching_entry_changes_and_keeps_its_place) {
     EXPECT_EQ(read_whole_file("my soup.rcp.bak"), authorless);
     EXPECT_EQ(read_whole_file("my soup.rcp"), recipe_bytes("\"Zucchini\",\"\",\"Home\"\r\n\"Hot\",4\r\n", {"salt"}, {"Boil."}));
 
-    // Without a matching entry the index is written back as it was.
+    // Without a matching entry the index is written back as it was. A name
+    // with double quotes would make the copy line name another file.
     write_whole_file("default.ldr", old_index);
+    write_whole_file("p\"q\"r.rcp", soup);
+    write_whole_file("pqr.rcp", soup);
     for (int question = 0; question < 4; ++question) no();
-    run("my soup.rcp");
+    run("p\"q\"r.rcp");
     EXPECT_EQ(read_whole_file("default.ldr"), old_index);
+    EXPECT_EQ(read_whole_file("p\"q\"r.rcp"), soup);
+    EXPECT_FALSE(fs::exists("pqr.rcp.bak"));
 }
 
 TEST_F(editor, the_index_comes_from_a_fresh_copy_or_the_index_itself_and_failures_are_reported) {
