@@ -57,15 +57,6 @@ printf '"Pancakes","Ann","Family"\r\n"Fluffy",4\r\n2\r\n"2 eggs"\r\n"1 cup flour
 printf '1\r\n"Pancakes","Ann","Family","%s"\r\n' "$recipe" >expected.ldr
 printf '0\r\n' >expected.bak
 
-same() {
-  if ! cmp -s "$1" "$2"; then
-    echo "--- $1 differs from what was expected:" >&2
-    od -c "$1" >&2 || true
-    echo "--- expected:" >&2
-    od -c "$2" >&2
-    return 1
-  fi
-}
 ok=1
 same "$recipe" expected.rcp || ok=0
 same default.ldr expected.ldr || ok=0

@@ -63,6 +63,6 @@ pid=
 
 printf 'Bread by Cy\r\nFrom: Book   Serves: 2\r\n-----------------------------\r\nCrusty, warm\r\n\r\nIngredients:\r\n\r\n500 g flour\r\nwater, to mix\r\n\r\nDirections:\r\n\r\nKnead.\r\nBake hot.\r\n' >"$work/expected.txt"
 printf '1\r\n"Bread","Cy","Book","2.rcp"\r\n' >"$work/expected.ldr"
-cmp "$HOME/soup.txt" "$work/expected.txt" || fail "soup.txt differs: $(od -c "$HOME/soup.txt" 2>&1 | head -20)"
-cmp favs.ldr "$work/expected.ldr" || fail "favs.ldr differs: $(od -c favs.ldr 2>&1 | head)"
+same "$HOME/soup.txt" "$work/expected.txt" || fail "soup.txt is not as expected"
+same favs.ldr "$work/expected.ldr" || fail "favs.ldr is not as expected"
 echo "browse_export_e2e: moved, viewed, exported soup.txt and added a favourite"

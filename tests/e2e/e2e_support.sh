@@ -68,3 +68,14 @@ close_colours() {
     [ "${d#-}" -le 12 ] || return 1
   done
 }
+
+# Compares a file with the expected one and shows both when they differ.
+same() {
+  if ! cmp -s "$1" "$2"; then
+    echo "--- $1 differs from what was expected:" >&2
+    od -c "$1" >&2 || true
+    echo "--- expected:" >&2
+    od -c "$2" >&2
+    return 1
+  fi
+}

@@ -54,15 +54,6 @@ wait_for_file() {
   done
   fail "$1 was not written (program output: $(cat "$work/out.log"))"
 }
-same() {
-  if ! cmp -s "$1" "$2"; then
-    echo "--- $1 differs from what was expected:" >&2
-    od -c "$1" >&2 || true
-    echo "--- expected:" >&2
-    od -c "$2" >&2
-    return 1
-  fi
-}
 
 menu=$(wait_for_window "Larderon - Main")
 sleep 0.5

@@ -22,15 +22,6 @@ if command -v update-mime-database >/dev/null; then
     fail "mime/globs2 does not map *.rcp"
 fi
 
-same() {
-  if ! cmp -s "$1" "$2"; then
-    echo "--- $1 differs from what was expected:" >&2
-    od -c "$1" >&2 || true
-    echo "--- expected:" >&2
-    od -c "$2" >&2
-    fail "$1 is not as expected"
-  fi
-}
 
 # The importer's preview is the second window of that title: 640 pixels wide.
 wait_for_preview() {
