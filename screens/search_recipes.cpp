@@ -66,9 +66,9 @@ bool search_entries(uint8_t mode, int count, search_results& found) {
     set_colour(white, -1);
     if (text.empty()) return false;
 
-    const std::string wanted = folded(text);
+    const search_terms wanted = prepare_terms({text});
     for (int position = 1; position <= count; ++position)
-        if (holds_term(folded(searched_field(index_at(position), mode)), wanted)) found.positions.push_back(position);
+        if (holds_any_term(searched_field(index_at(position), mode), wanted)) found.positions.push_back(position);
     return true;
 }
 
@@ -92,8 +92,7 @@ bool ask_terms(std::vector<std::string>& terms) {
 // each. A file name that may not be opened counts as a missing file: no
 // ingredients, not found.
 void search_ingredients(int count, const std::vector<std::string>& terms, search_results& found) {
-    std::vector<std::string> folded_terms;
-    for (const std::string& term : terms) folded_terms.push_back(folded(term));
+    const search_terms prepared = prepare_terms(terms);
     found.term_count = static_cast<int>(terms.size());
 
     set_colour(green, -1);
@@ -104,7 +103,7 @@ void search_ingredients(int count, const std::vector<std::string>& terms, search
         pause(25);
         const std::string& file_name = index_at(position).file_name;
         if (!is_safe_file_name(file_name)) continue;
-        const int matches = count_matching_ingredients(read_recipe_ingredients(file_name), folded_terms);
+        const int matches = count_matching_ingredients(read_recipe_ingredients(file_name), prepared);
         if (matches > 0) {
             found.positions.push_back(position);
             found.matches.push_back(matches);
