@@ -1,4 +1,27 @@
+// Browsing recipes: the default recipe index in the list browser, with Add
+// to Favorites as its own action.
+#include "screens/list_browser.h"
+#include "screens/picture_waits.h"
 #include "screens/screens.h"
+#include "shell/services.h"
 
-// Not built yet: the menu's button returns to the menu at once.
-void browse_recipes() {}
+void browse_recipes() {
+    const std::string title = "Browsing Recipes";
+    set_window_title(title);
+    auto pictures = load_data_pictures({"ldr_b_m.jpg", "cont.jpg"});
+
+    list_browser_setup setup;
+    setup.title = title;
+    setup.bar = std::move(pictures[0]);
+    setup.continue_picture = std::move(pictures[1]);
+    setup.own_hint = "(A) Add to Favorites";
+    setup.own_key = 30;
+    setup.load = [] { return load_index("default.ldr"); };
+    // The favourites now fill the in-memory index: the default one is loaded
+    // again and shown from its first recipe.
+    setup.own_action = [](list_browser& browser) {
+        add_shown_to_favourites(browser);
+        return browser_next::reload_first;
+    };
+    run_list_browser(std::move(setup));
+}

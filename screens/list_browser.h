@@ -37,8 +37,9 @@ struct list_browser_setup {
     std::function<int()> load;
     // The in-memory index position of browsing position p; none: p itself.
     std::function<int(int position)> index_position;
-    // Prints lines right after the counter (the search's Meta Score).
-    std::function<void(const list_browser&)> print_after_counter;
+    // A line printed in yellow right after the counter (the search's Meta
+    // Score); none when empty. Later rows move down one.
+    std::function<std::string(const list_browser&)> second_line;
     std::function<browser_next(list_browser&)> own_action;
 };
 

@@ -156,6 +156,11 @@ void change_dir(const std::string& path) {
     set_last_error(::chdir(path.c_str()) == 0 ? 0 : errno);
 }
 
+bool path_exists(const std::string& path) {
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0;
+}
+
 int run_command(const std::string& line) {
     std::vector<std::string> words = split_words(line);
     if (words.empty()) return -1;

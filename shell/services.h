@@ -65,6 +65,8 @@ int last_error();
 void delete_file(const std::string& path);
 std::string executable_dir();
 void change_dir(const std::string& path);
+// Whether anything of that name exists: a file, a directory, even a broken link.
+bool path_exists(const std::string& path);
 int run_command(const std::string& line);
 std::string command_args();
 double timer_seconds();
