@@ -126,10 +126,9 @@ void show_no_matches(const std::optional<image>& continue_picture) {
     set_mouse(1, 1, -1);
 }
 
-void print_meta_score(const search_results& found, const list_browser& browser) {
+std::string meta_score_line(const search_results& found, const list_browser& browser) {
     const size_t result = static_cast<size_t>(browser.position - 1);
-    set_colour(yellow, -1);
-    print_line("Meta Score: " + int_to_text(meta_score(found.matches.at(result), found.term_count)));
+    return "Meta Score: " + int_to_text(meta_score(found.matches.at(result), found.term_count));
 }
 
 // The list browser over the results: position p shows the entry of result p.
@@ -152,7 +151,7 @@ void show_results(uint8_t mode, const search_results& found, search_pictures pic
         return found.positions[static_cast<size_t>(std::clamp(position, 1, result_count) - 1)];
     };
     if (mode == 4)
-        setup.print_after_counter = [&found](const list_browser& browser) { print_meta_score(found, browser); };
+        setup.second_line = [&found](const list_browser& browser) { return meta_score_line(found, browser); };
     setup.own_action = [](list_browser& browser) {
         add_shown_to_favourites(browser);
         return browser_next::reload_keep;
