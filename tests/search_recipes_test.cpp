@@ -164,4 +164,163 @@ TEST_F(search, the_no_match_wait_ends_only_on_a_click_below_the_picture_top) {
     EXPECT_EQ(script::pointer_y(), 1);
 }
 
+// ---- the result list ---------------------------------------------------------
+
+// Names and the Meta Score line hold non-ASCII letters, typed as UTF-8.
+const std::string fields_index =
+    "4\r\n" + index_line("Apple PIE", "Ann", "Pie book", "1.rcp") + index_line("Pear tart", "pie man", "", "2.rcp") +
+    index_line("\xC9" "CLAIRS", "Bea", "Stra\xDF" "e", "3.rcp") + index_line("pie", "", "Home", "4.rcp");
+
+TEST_F(search, each_mode_tests_its_own_field_whatever_the_case_in_index_order) {
+    struct run {
+        int mode;
+        std::string text;
+        rows shown;  // counter and name of each result
+    };
+    const std::vector<run> runs = {
+        {1, "pie", {"1 of 2 Apple PIE", "2 of 2 pie"}},
+        {2, "PIE", {"1 of 1 Pear tart"}},
+        {3, "PIE", {"1 of 1 Apple PIE"}},
+        {1, "\xC3\xA9" "clair", {"1 of 1 \xC9" "CLAIRS"}},  // "éclair" finds "ÉCLAIRS"
+        {3, "ss", {}},                                   // and "ss" no "ß"
+    };
+    for (const run& r : runs) {
+        restart();
+        shots.clear();
+        write_whole_file("default.ldr", fields_index);
+        answer({r.text});
+        for (size_t i = 0; i < r.shown.size(); ++i) {
+            snap();
+            press(right);
+        }
+        if (r.shown.empty()) end_continue_wait();
+        press(key_q);
+        search_recipes(static_cast<uint8_t>(r.mode));
+        rows shown;
+        for (const rows& shot : shots) shown.push_back(shot[0] + " " + shot[3]);
+        EXPECT_EQ(shown, r.shown) << r.mode << " " << r.text;
+        if (!shown.empty()) {
+            EXPECT_EQ(colour_at(1, 1), 0xFF0000u);
+        }
+    }
+}
+
+// Results 1, 4 and 5 with 2, 1 and 3 matching lines of three terms.
+class ingredient_results : public search {
+protected:
+    void SetUp() override {
+        search::SetUp();
+        write_whole_file("default.ldr", "5\r\n" + index_line("Eggs", "", "", "1.rcp") +
+                                            index_line("Missing", "", "", "2.rcp") +
+                                            index_line("Long", "", "", "3.rcp") + index_line("Cake", "Cy", "", "4.rcp") +
+                                            index_line("Tart", "", "", "5.rcp"));
+        write_whole_file("1.rcp", recipe_text("Eggs", "", "", "", 1, {"2 EGGS", "egg yolk", "salt"}, {}));
+        rows waters(60, "water");
+        waters[54] = "flour";  // only the first 50 are read
+        write_whole_file("3.rcp", recipe_text("Long", "", "", "", 1, waters, {}));
+        write_whole_file("4.rcp", cake);
+        write_whole_file("5.rcp", recipe_text("Tart", "", "", "", 1, {"egg", "Flour", "eggs"}, {}));
+        answer({"3", "egg", "", "flour"});  // the empty term counts in n
+        script::wait(1000);                  // the search is over
+    }
+    // Line 1 of the file unlike its index entry.
+    const std::string cake = recipe_text("Flour Cake!", "Cy", "Book", "Moist", 8, {"flour and eggs", "milk"}, {"Bake."});
+    static std::string counter_and_score(const rows& shot) { return shot[0] + " " + shot[1]; }
+};
+
+TEST_F(ingredient_results, each_result_keeps_its_score_in_index_order_within_1_to_r) {
+    snap();
+    for (int step = 0; step < 3; ++step) {
+        press(right);
+        snap();
+    }
+    for (int step = 0; step < 3; ++step) press(left);
+    snap();
+    press(key_q);
+    search_recipes(4);
+    ASSERT_EQ(shots.size(), 5u);
+    rows seen;
+    for (const rows& shot : shots) seen.push_back(counter_and_score(shot));
+    EXPECT_EQ(seen, (rows{"1 of 3 Meta Score: 66", "2 of 3 Meta Score: 33", "3 of 3 Meta Score: 100",
+                          "3 of 3 Meta Score: 100", "1 of 3 Meta Score: 66"}));
+    EXPECT_EQ(shots[1], (rows{"2 of 3", "Meta Score: 33", "", "Recipe Name:", "Cake", "", "Author:", "Cy", "", "From:",
+                              "", "", "Serves:8", "", "Moist"}));
+    EXPECT_EQ(colour_at(2, 1), yellow);
+    EXPECT_EQ(colour_at(4, 1), 0x16BDFFu);
+    EXPECT_EQ(script::pointer_x(), 1);
+}
+
+TEST_F(search, sixty_matches_page_up_to_the_last_and_back) {
+    write_whole_file("default.ldr", numbered_index(60));
+    answer({"R"});
+    key_down(right);
+    script::wait(65 * pass_ms);
+    key_up(right);
+    snap();
+    for (int step = 0; step < 9; ++step) press(left);
+    snap();
+    press(key_q);
+    search_recipes(1);
+    EXPECT_EQ(shots[0][0], "60 of 60");
+    EXPECT_EQ(shots[0][3], "r60");
+    EXPECT_EQ(shots[1][0], "51 of 60");
+    EXPECT_EQ(shots[1][3], "r51");
+}
+
+TEST_F(ingredient_results, add_to_favorites_on_result_2_shows_result_2_again) {
+    std::string old_favs = "8\r\n";
+    for (int i = 1; i <= 8; ++i) old_favs += index_line("Fav " + std::to_string(i), "", "", "f.rcp");
+    write_whole_file("favs.ldr", old_favs);
+    press(right);
+    press(key_a);
+    snap();
+    script::type("\x1B", 200);
+    snap();
+    press(key_q);
+    search_recipes(4);
+    EXPECT_EQ(shots[0], (rows{"Recipe added", "to Favorites."}));
+    EXPECT_EQ(counter_and_score(shots[1]), "2 of 3 Meta Score: 33");
+    EXPECT_EQ(shots[1][4], "Cake");
+    std::string new_favs = old_favs + index_line("Flour Cake!", "Cy", "Book", "4.rcp");
+    new_favs[0] = '9';
+    EXPECT_EQ(read_whole_file("favs.ldr"), new_favs);
+    EXPECT_EQ(read_whole_file("favs.bak"), old_favs);
+}
+
+TEST_F(ingredient_results, a_failed_add_writes_nothing_and_says_so) {
+    fs::create_directory("favs.ldr");
+    press(right);
+    press(key_a);
+    snap();
+    click(1, 401);
+    snap();
+    press(key_q);
+    search_recipes(4);
+    EXPECT_EQ(shots[0], (rows{"Recipe could not be", "added to Favorites!"}));
+    EXPECT_EQ(counter_and_score(shots[1]), "2 of 3 Meta Score: 33");
+    EXPECT_TRUE(fs::is_directory("favs.ldr"));
+    EXPECT_FALSE(fs::exists("favs.bak"));
+}
+
+TEST_F(ingredient_results, view_export_and_edit_act_on_result_2_and_keep_the_sub_screens_title) {
+    press(right);
+    press(key_v);
+    script::call([this] { screens.push_back({row_text(1)}); }, 200);  // in the viewer
+    script::press(escape);
+    snap();
+    press(key_p);
+    script::answer_save_dialog((dir / "out.rcp").string(), 2);
+    snap();
+    click(130, 380);  // Edit: the screen ends
+    search_recipes(4);
+    EXPECT_EQ(trimmed(screens[0][0]), "Flour Cake! by Cy");
+    EXPECT_EQ(counter_and_score(shots[0]), "2 of 3 Meta Score: 33");
+    EXPECT_EQ(counter_and_score(shots[1]), "2 of 3 Meta Score: 33");
+    EXPECT_EQ(read_whole_file("out.rcp"), cake);
+    const auto& titles = script::window().titles;
+    EXPECT_EQ(rows(titles.begin(), titles.end()),
+              (rows{"Search Ingredients", "Recipe Viewer", "Recipe Exporter"}));
+    EXPECT_EQ(script::pending_steps(), 1);  // the click's release
+}
+
 }  // namespace
