@@ -27,11 +27,6 @@ constexpr int add_to_favourites_key = 30;  // A
 // The continue picture covers y 400 and below: text rows 26 and 27.
 constexpr int first_row_under_picture = 26;
 
-struct search_pictures {
-    std::optional<image> bar;
-    std::optional<image> continue_picture;
-};
-
 // What a search found, in index order: positions in the in-memory index and,
 // for the ingredient search, each one's count of matching lines.
 struct search_results {
@@ -132,13 +127,14 @@ std::string meta_score_line(const search_results& found, const list_browser& bro
 }
 
 // The list browser over the results: position p shows the entry of result p.
-void show_results(uint8_t mode, const search_results& found, search_pictures pictures) {
+// pictures: the button bar and the continue picture.
+void show_results(uint8_t mode, const search_results& found, std::vector<std::optional<image>> pictures) {
     const int result_count = static_cast<int>(found.positions.size());
     list_browser_setup setup;
     setup.title = title_of(mode);
     setup.title_after_sub_screen = false;  // the viewer's or exporter's title stays
-    setup.bar = std::move(pictures.bar);
-    setup.continue_picture = std::move(pictures.continue_picture);
+    setup.bar = std::move(pictures[0]);
+    setup.continue_picture = std::move(pictures[1]);
     setup.own_hint = "(A) Add to Favorites";
     setup.own_key = add_to_favourites_key;
     // Add to Favorites leaves the favourites in the shared index, so every
@@ -163,13 +159,13 @@ void show_results(uint8_t mode, const search_results& found, search_pictures pic
 
 void search_recipes(uint8_t mode) {
     clear_screen();
-    auto loaded = load_data_pictures({"ldr_b_m.jpg", "cont.jpg"});
-    search_pictures pictures{std::move(loaded[0]), std::move(loaded[1])};
+    auto pictures = load_data_pictures({"ldr_b_m.jpg", "cont.jpg"});
     const int count = load_index("default.ldr");
     if (count <= 0) return;
 
     search_results found;
-    if (mode >= 1 && mode <= 4) set_window_title(title_of(mode));
+    const std::string title = title_of(mode);
+    if (!title.empty()) set_window_title(title);
     if (mode >= 1 && mode <= 3 && !search_entries(mode, count, found)) return;
     if (mode == 4) {
         std::vector<std::string> terms;
@@ -178,7 +174,7 @@ void search_recipes(uint8_t mode) {
     }
 
     if (found.positions.empty()) {
-        show_no_matches(pictures.continue_picture);
+        show_no_matches(pictures[1]);
         return;
     }
     show_results(mode, found, std::move(pictures));
