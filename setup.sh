@@ -30,6 +30,7 @@ run)
   cmake --build build -j "$jobs" --target larderon artwork
   home=${LARDERON_HOME:-$HOME/Larderon}
   cmake --install build --prefix "$home"
+  sh desktop/install.sh "$home" || echo "Opening .rcp files from the file manager is not set up." >&2
   cd "$home"
   exec ./larderon
   ;;

@@ -2,6 +2,9 @@
 // command-line import, the pictures, then the menu.
 #include "shell/startup.h"
 
+#include <filesystem>
+#include <system_error>
+
 #include "screens/screens.h"
 #include "shell/menu.h"
 #include "shell/services.h"
@@ -16,8 +19,17 @@ namespace {
 
 }  // namespace
 
+std::string absolute_import_path(const std::string& path, const std::string& start_dir) {
+    if (path.empty() || path[0] == '/' || start_dir.empty()) return path;
+    return (std::filesystem::path(start_dir) / path).string();
+}
+
 int run_program(int argc, char** argv) {
     init_services(argc, argv);
+    // A relative path on the command line means one in the directory the
+    // program was started in, which is left below for the program's own.
+    std::error_code unknown;
+    const std::string start_dir = std::filesystem::current_path(unknown).string();
 
     std::optional<std::string> names = list_process_names();
     if (!names) fail_start("CreateToolhelp32Snapshot failed");
@@ -29,7 +41,7 @@ int run_program(int argc, char** argv) {
     change_dir(executable_dir());
     read_recipe_count(0);
 
-    std::string import_path = command_args();
+    std::string import_path = absolute_import_path(command_args(), start_dir);
     if (!import_path.empty()) import_recipe(import_path);
 
     set_window_title("Loading...");

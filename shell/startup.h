@@ -6,6 +6,10 @@
 // command-line import, pictures, then the main menu until the user leaves.
 int run_program(int argc, char** argv);
 
+// The command line's recipe path as the importer gets it: a relative one
+// made absolute against start_dir, the directory the program was started in.
+std::string absolute_import_path(const std::string& path, const std::string& start_dir);
+
 // The executable names of all running processes joined with nothing between
 // them; no value when the process list can't be read.
 std::optional<std::string> list_process_names();
