@@ -3,11 +3,9 @@
 // a preview that the user confirms.
 #include <cmath>
 #include <cstdint>
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <system_error>
 #include <vector>
 
 #include "screens/picture_waits.h"
@@ -19,14 +17,12 @@
 
 namespace {
 
-namespace fs = std::filesystem;
-
 constexpr uint32_t white = 0xFFFFFF;
 constexpr uint32_t black = 0x000000;
 constexpr uint32_t red = 0xFF0000;
 constexpr int picture_top = 430;          // yes/no and continue pictures on the preview
 constexpr int refusal_top = 400;          // continue picture on the menu window
-constexpr uintmax_t largest_file = 1 << 20;  // files are read whole; recipes are far smaller
+constexpr uint64_t largest_file = 1 << 20;  // files are read whole; recipes are far smaller
 constexpr size_t longest_name_part = 200;
 
 void print_line(const std::string& text) { print_text(text, true); }
@@ -42,12 +38,10 @@ bool has_recipe_extension(const std::string& path) {
 // empty and its copy fails.
 std::optional<std::string> file_refusal(const std::string& path) {
     if (path.find('"') != std::string::npos) return "its path holds a quote (\").";
-    std::error_code failed;
-    const fs::file_status status = fs::status(path, failed);
-    if (!fs::exists(status)) return std::nullopt;
-    if (!fs::is_regular_file(status)) return "it is not a plain file.";
-    const uintmax_t size = fs::file_size(path, failed);
-    if (!failed && size > largest_file) return "it is larger than 1 MB.";
+    const path_info info = file_info(path);
+    if (info.kind == path_kind::missing) return std::nullopt;
+    if (info.kind != path_kind::regular) return "it is not a plain file.";
+    if (info.size > largest_file) return "it is larger than 1 MB.";
     return std::nullopt;
 }
 
@@ -99,20 +93,15 @@ std::string file_name_part(const std::string& name) {
     return part;
 }
 
-// Anything of that name counts, even a file that can't be read or a
-// dangling link, so that the copy never replaces it.
-bool name_taken(const std::string& path) {
-    std::error_code failed;
-    return fs::exists(fs::symlink_status(path, failed));
-}
-
 // The name part, then the clock's whole seconds, then ".rcp"; while that is
 // taken it waits for the clock's next second.
 std::string make_import_file_name(const std::string& recipe_name) {
     const std::string part = file_name_part(recipe_name);
     for (;;) {
         std::string name = part + int_to_text(static_cast<int64_t>(std::floor(timer_seconds()))) + ".rcp";
-        if (!name_taken(executable_dir() + "/" + name)) return name;
+        // Anything of that name counts, even a file that can't be read or
+        // a dangling link, so that the copy never replaces it.
+        if (!path_exists(executable_dir() + "/" + name)) return name;
         pause(10);
     }
 }
@@ -120,10 +109,7 @@ std::string make_import_file_name(const std::string& recipe_name) {
 // A file that already lies in the program's directory may be named by an
 // index entry: moving it would leave that entry without its file.
 bool in_program_directory(const std::string& path) {
-    std::error_code failed;
-    const fs::path from = fs::weakly_canonical(fs::absolute(path, failed).parent_path(), failed);
-    const fs::path home = fs::weakly_canonical(executable_dir(), failed);
-    return from == home;
+    return resolved_parent_dir(path) == resolved_parent_dir(executable_dir() + "/");
 }
 
 void reopen_menu_window() {

@@ -161,6 +161,18 @@ bool path_exists(const std::string& path) {
     return ::lstat(path.c_str(), &info) == 0;
 }
 
+path_info file_info(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) return {errno == ENOENT || errno == ENOTDIR ? path_kind::missing : path_kind::other, 0};
+    if (!S_ISREG(info.st_mode)) return {path_kind::other, 0};
+    return {path_kind::regular, static_cast<uint64_t>(info.st_size)};
+}
+
+std::string resolved_parent_dir(const std::string& path) {
+    std::error_code failed;
+    return std::filesystem::weakly_canonical(std::filesystem::absolute(path, failed).parent_path(), failed).string();
+}
+
 int run_command(const std::string& line) {
     std::vector<std::string> words = split_words(line);
     if (words.empty()) return -1;

@@ -67,6 +67,17 @@ std::string executable_dir();
 void change_dir(const std::string& path);
 // Whether anything of that name exists: a file, a directory, even a broken link.
 bool path_exists(const std::string& path);
+// What a path names, links followed: nothing, a regular file (with its size)
+// or something else, such as a directory or a FIFO.
+enum class path_kind { missing, regular, other };
+struct path_info {
+    path_kind kind = path_kind::missing;
+    uint64_t size = 0;
+};
+path_info file_info(const std::string& path);
+// The directory that holds a path ("DIR/" names DIR itself), absolute and
+// with links resolved as far as they exist.
+std::string resolved_parent_dir(const std::string& path);
 int run_command(const std::string& line);
 std::string command_args();
 double timer_seconds();
