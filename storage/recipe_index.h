@@ -44,3 +44,10 @@ int add_to_default_index(index_entry entry);
 // in-memory index then holds the favourites. When the index cannot be read or
 // written, the file stays as it was and last_error() is nonzero.
 void add_favourite(index_entry entry);
+// Gives the first entry of "default.ldr" whose file name is exactly that of
+// `changed` its name, author and source, each only when not empty, after a
+// backup. File names and the order of the entries never change; without a
+// match the index is written back as it was. The entry is taken as a copy,
+// as for the adds. False, with the file left as it was, when the index could
+// not be read or written.
+bool update_default_entry(index_entry changed);
