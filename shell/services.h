@@ -22,6 +22,8 @@ void set_text_grid(int columns, int rows);
 void set_colour(int64_t foreground, int64_t background);
 void clear_screen();
 void locate(int row, int column);
+// The text cursor's row: where the next text goes.
+int cursor_row();
 void print_text(const std::string& text, bool line_end);
 // A signed number prints with a blank in front when it is not negative;
 // a one-byte count prints with none.

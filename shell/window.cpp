@@ -175,6 +175,8 @@ void locate(int row, int column) {
     s.scroll_pending = false;
 }
 
+int cursor_row() { return screen().row; }
+
 void print_text(const std::string& text, bool line_end) {
     screen_state& s = screen();
     if (!s.open) {
