@@ -89,6 +89,23 @@ TEST_F(menu, exit_picture_takes_only_its_two_areas) {
     EXPECT_EQ(passes(), 2);
 }
 
+// Each area's other corner, and one pixel past every edge of both areas.
+TEST_F(menu, both_exit_areas_end_exactly_at_their_edges) {
+    script::click(249, 2, 0, 30);  // the menu's top right corner: Add
+    script::line("", 30);
+    script::click(100, 449, 0, 30);
+    for (auto [x, y] : {std::pair{65, 300}, {175, 300}, {80, 318}, {150, 318}, {66, 287}, {174, 287}})
+        script::click(x, y, 0, 100);
+    script::click(174, 288, 0, 100);  // stay
+    script::click(100, 449, 0, 30);
+    script::click(66, 288, 0, 100);   // leave
+    EXPECT_EQ(run(), 0);
+    const auto& titles = script::window().titles;
+    EXPECT_EQ(std::count(titles.begin(), titles.end(), "Larderon - Add Recipe"), 1);
+    EXPECT_EQ(std::count(titles.begin(), titles.end(), "Thank You."), 2);
+    EXPECT_EQ(passes(), 3);
+}
+
 TEST_F(menu, leave_area_ends_with_code_zero_at_both_edges) {
     script::click(1, 400, 0, 30);
     script::click(109, 317, 0, 100);
