@@ -204,13 +204,14 @@ TEST_F(files_test, directories_of_the_program_and_the_current_one) {
 namespace {
 
 // Swaps the replacement's system calls for ones that record their order and
-// make the chosen occurrence of one of them fail with EIO.
+// make the chosen occurrence of one of them fail, with EIO unless told.
 class recorded_calls {
 public:
-    recorded_calls(const std::string& failing = "", int occurrence = 1) {
+    recorded_calls(const std::string& failing = "", int occurrence = 1, int error = EIO) {
         seen.clear();
         fail_name = failing;
         fail_left = occurrence;
+        fail_error = error;
         replacement_system() = {
             [](int fd, const void* bytes, size_t size) -> ssize_t {
                 return fails("write") ? -1 : ::write(fd, bytes, size);
@@ -240,11 +241,12 @@ private:
         seen.push_back(name);
         if (name != fail_name || --fail_left != 0) return false;
         seen.back() += " failed";
-        errno = EIO;
+        errno = fail_error;
         return true;
     }
     static inline std::string fail_name;
     static inline int fail_left = 0;
+    static inline int fail_error = 0;
     replacement_calls saved = replacement_system();
 };
 
@@ -268,8 +270,15 @@ TEST_F(files_test, a_replacement_is_written_flushed_closed_swapped_in_and_its_di
         write_file_on_1("fresh.ldr", "first");
         EXPECT_EQ(calls.seen, (names{"write", "fsync", "close", "swap", "rename", "fsync dir"}));
     }
+    {
+        // A file system that can't swap two names gets a plain rename.
+        recorded_calls calls("swap", 1, EINVAL);
+        write_file_on_1("fresh.ldr", "second");
+        EXPECT_EQ(last_error(), 0);
+        EXPECT_EQ(calls.seen, (names{"write", "fsync", "close", "swap failed", "rename", "fsync dir"}));
+    }
     EXPECT_EQ(read_whole_file("data.ldr"), "new");
-    EXPECT_EQ(read_whole_file("fresh.ldr"), "first");
+    EXPECT_EQ(read_whole_file("fresh.ldr"), "second");
     EXPECT_EQ(names_in(dir), (names{"data.ldr", "fresh.ldr"}));
 }
 
