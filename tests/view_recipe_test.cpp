@@ -92,7 +92,6 @@ TEST_F(viewer, eleven_ingredients_put_the_eleventh_beside_the_first) {
     at_wait_press_escape();
     view(numbered("i", 11), {"Boil."});
     ASSERT_EQ(screens.size(), 1u);
-    ASSERT_GE(screens[0].size(), 18u);
     EXPECT_EQ(screens[0][6], "i1   i11");
     EXPECT_EQ(screens[0][7], "i2");
     EXPECT_EQ(screens[0][15], "i10");
