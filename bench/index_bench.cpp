@@ -10,6 +10,7 @@
 #include <random>
 #include <sstream>
 
+#include "shell/menu.h"
 #include "storage/recipe_index.h"
 
 namespace fs = std::filesystem;
@@ -119,6 +120,22 @@ void bm_durable_copy(benchmark::State& state) {
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(bytes.size()));
 }
 
+// A menu pass's count read when "default.ldr" promises far more entries
+// than it holds: the in-memory index must not be made for all of them.
+void bm_read_huge_recipe_count(benchmark::State& state) {
+    index_directory files(0);
+    std::ofstream("default.ldr", std::ios::binary) << state.range(0) << "\r\n";
+    for (auto _ : state) benchmark::DoNotOptimize(read_recipe_count(0));
+}
+
+// A save of a small index beside many recipe files: the look for temporary
+// files that killed rewrites left reads the whole directory each time.
+void bm_save_beside_recipe_files(benchmark::State& state) {
+    index_directory files(100);
+    for (int i = 0; i < state.range(0); ++i) std::ofstream(std::to_string(1700000000 + i) + ".rcp");
+    for (auto _ : state) save_index("default.ldr", 100);
+}
+
 void entry_counts(benchmark::internal::Benchmark* b) {
     b->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 }
@@ -130,5 +147,8 @@ BENCHMARK(bm_sort_index)->Apply(entry_counts);
 BENCHMARK(bm_save_index)->Apply(entry_counts);
 BENCHMARK(bm_add_to_default_index)->Apply(entry_counts);
 BENCHMARK(bm_durable_copy)->Apply(entry_counts);
+
+BENCHMARK(bm_read_huge_recipe_count)->Arg(20000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(bm_save_beside_recipe_files)->Arg(0)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

@@ -47,7 +47,7 @@ std::vector<std::string> split_words(const std::string& line) {
 
 // A byte copy that replaces dest through a temporary file. 0 or 1.
 int copy_file(const std::string& source, const std::string& dest) {
-    int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
+    int in = ::open(source.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);  // a FIFO must not hold the copy up
     if (in < 0) return 1;
     struct stat info {};
     file_replacement out;

@@ -1,14 +1,19 @@
 #include "shell/files.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <charconv>
+#include <cstdio>
 #include <filesystem>
 #include <optional>
+#include <string_view>
 
 #include "shell/fields.h"
 #include "shell/services.h"
@@ -34,34 +39,29 @@ std::array<std::optional<numbered_file>, highest_file_number + 1> files;
 int error_number = 0;
 
 // Reads the whole file at once, so that the field reader works in memory.
+// Only the bytes it held at the open are read: a file that grows meanwhile
+// can't keep the reader busy or make it run out of memory.
 int read_whole(const std::string& path, std::string& bytes) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return errno;
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
-        int failure = S_ISDIR(info.st_mode) ? EISDIR : errno;
-        ::close(fd);
-        return failure;
-    }
-    // Read straight into the text; one more byte than the size shows whether
-    // the file grew meanwhile, and then the buffer grows with it.
+    int fd = -1;
+    size_t size = 0;
+    if (int failure = open_regular_input(path, fd, size)) return failure;
+    int failure = 0;
     size_t filled = 0;
-    bytes.resize(static_cast<size_t>(std::max<off_t>(info.st_size, 0)) + 1);
-    for (;;) {
-        if (filled == bytes.size()) bytes.resize(bytes.size() * 2);
-        ssize_t got = ::read(fd, bytes.data() + filled, bytes.size() - filled);
+    try {
+        bytes.resize(size);
+    } catch (const std::exception&) {
+        failure = ENOMEM;
+    }
+    while (failure == 0 && filled < size) {
+        ssize_t got = ::read(fd, bytes.data() + filled, size - filled);
         if (got < 0 && errno == EINTR) continue;
-        if (got < 0) {
-            int failure = errno;
-            ::close(fd);
-            return failure;
-        }
-        if (got == 0) break;
+        if (got < 0) failure = errno;
+        if (got <= 0) break;
         filled += static_cast<size_t>(got);
     }
     ::close(fd);
-    bytes.resize(filled);
-    return 0;
+    bytes.resize(failure == 0 ? filled : 0);
+    return failure;
 }
 
 numbered_file* file_of(int number) {
@@ -119,10 +119,99 @@ void add_output(int number, const std::string& bytes) {
     }
 }
 
+// The temporary name ".NAME.PID-N" of a replacement, checked against the
+// ".NAME." of a target: true when it is one whose process no longer runs.
+bool left_by_dead_writer(std::string_view name, std::string_view prefix) {
+    if (!name.starts_with(prefix)) return false;
+    name.remove_prefix(prefix.size());
+    const size_t dash = name.find('-');
+    if (dash == std::string_view::npos || dash + 1 == name.size()) return false;
+    pid_t pid = 0;
+    unsigned long counter = 0;
+    const char* pid_end = name.data() + dash;
+    const char* end = name.data() + name.size();
+    auto [after_pid, pid_error] = std::from_chars(name.data(), pid_end, pid);
+    auto [after_counter, counter_error] = std::from_chars(pid_end + 1, end, counter);
+    if (pid_error != std::errc{} || after_pid != pid_end || pid <= 0 || counter_error != std::errc{} ||
+        after_counter != end)
+        return false;
+    return ::kill(pid, 0) != 0 && errno == ESRCH;
+}
+
+// Removes what killed rewrites of the same target left in its directory.
+// Files of running processes, this one included, stay.
+void remove_stale_temporaries(const std::string& dir, const std::string& prefix) {
+    DIR* entries = ::opendir(dir.c_str());
+    if (!entries) return;
+    while (dirent* entry = ::readdir(entries))
+        if (left_by_dead_writer(entry->d_name, prefix)) ::unlinkat(::dirfd(entries), entry->d_name, 0);
+    ::closedir(entries);
+}
+
+int rename_with_flags(const char* from, const char* to, unsigned flags) {
+    return ::renameat2(AT_FDCWD, from, AT_FDCWD, to, flags);
+}
+
+// Renames the temporary file over the target and flushes the directory, so
+// that the new name is on disk before success is reported. Swapping the two
+// names keeps the old file at hand until then: when the flush fails it goes
+// back under its name (the temporary name then holds the new bytes). Where
+// the file system can't swap, a plain rename does; a target that did not
+// exist before is removed again.
+int put_in_place(const file_replacement& replacement) {
+    replacement_calls& calls = replacement_system();
+    std::string dir = std::filesystem::path(replacement.target).parent_path().string();
+    int dir_fd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir_fd < 0) return errno;
+    const char* temp = replacement.temp_path.c_str();
+    const char* target = replacement.target.c_str();
+    const bool swapped = calls.rename(temp, target, RENAME_EXCHANGE) == 0;
+    int failure = swapped ? 0 : errno;
+    const bool was_new = failure == ENOENT;
+    if (was_new || failure == EINVAL || failure == ENOSYS || failure == EOPNOTSUPP)
+        failure = calls.rename(temp, target, 0) == 0 ? 0 : errno;
+    if (failure == 0 && calls.fsync(dir_fd) != 0) {
+        failure = errno;
+        if (swapped)
+            calls.rename(temp, target, RENAME_EXCHANGE);
+        else if (was_new)
+            ::unlink(target);
+    }
+    ::close(dir_fd);
+    if (swapped && failure == 0) ::unlink(temp);  // the old file, now under the temporary name
+    return failure;
+}
+
 }  // namespace
 
 void set_last_error(int error) {
     error_number = error;
+}
+
+replacement_calls& replacement_system() {
+    static replacement_calls calls{::write, ::fsync, ::close, rename_with_flags};
+    return calls;
+}
+
+int open_regular_input(const std::string& path, int& fd, size_t& size) {
+    // Without blocking, a FIFO with no writer can't hold the open up.
+    fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return errno;
+    struct stat info {};
+    int failure = 0;
+    if (::fstat(fd, &info) != 0)
+        failure = errno;
+    else if (S_ISDIR(info.st_mode))
+        failure = EISDIR;
+    else if (!S_ISREG(info.st_mode))
+        failure = ENOENT;
+    if (failure != 0) {
+        ::close(fd);
+        fd = -1;
+        return failure;
+    }
+    size = static_cast<size_t>(std::max<off_t>(info.st_size, 0));
+    return 0;
 }
 
 int begin_replacement(const std::string& target, file_replacement& replacement) {
@@ -134,8 +223,9 @@ int begin_replacement(const std::string& target, file_replacement& replacement) 
     if (path.filename().empty()) return ENOENT;
     fs::path dir = path.parent_path();
     // A dot in front keeps the temporary file out of the backup's wildcards.
-    std::string base = ".";
-    base += path.filename().string().substr(0, 200) + "." + std::to_string(::getpid()) + "-";
+    const std::string prefix = "." + path.filename().string().substr(0, 200) + ".";
+    remove_stale_temporaries(dir.empty() ? "." : dir.string(), prefix);
+    const std::string base = prefix + std::to_string(::getpid()) + "-";
     static unsigned counter = 0;
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::string temp = (dir / (base + std::to_string(++counter))).string();
@@ -151,7 +241,7 @@ int begin_replacement(const std::string& target, file_replacement& replacement) 
 
 int write_replacement(file_replacement& replacement, const char* bytes, size_t size) {
     while (size > 0) {
-        ssize_t put = ::write(replacement.fd, bytes, size);
+        ssize_t put = replacement_system().write(replacement.fd, bytes, size);
         if (put < 0 && errno == EINTR) continue;
         if (put < 0) {
             int failure = errno;
@@ -165,18 +255,18 @@ int write_replacement(file_replacement& replacement, const char* bytes, size_t s
 }
 
 int commit_replacement(file_replacement& replacement) {
+    replacement_calls& calls = replacement_system();
     int failure = 0;
-    if (::fsync(replacement.fd) != 0) failure = errno;
-    if (::close(replacement.fd) != 0 && failure == 0) failure = errno;
+    if (calls.fsync(replacement.fd) != 0) failure = errno;
+    if (calls.close(replacement.fd) != 0 && failure == 0) failure = errno;
     replacement.fd = -1;
-    if (failure == 0 && ::rename(replacement.temp_path.c_str(), replacement.target.c_str()) != 0)
-        failure = errno;
+    if (failure == 0) failure = put_in_place(replacement);
     if (failure != 0) ::unlink(replacement.temp_path.c_str());
     return failure;
 }
 
 void abandon_replacement(file_replacement& replacement) {
-    if (replacement.fd >= 0) ::close(replacement.fd);
+    if (replacement.fd >= 0) replacement_system().close(replacement.fd);
     replacement.fd = -1;
     ::unlink(replacement.temp_path.c_str());
 }

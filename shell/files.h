@@ -1,4 +1,6 @@
 #pragma once
+#include <sys/types.h>
+
 #include <cstddef>
 #include <string>
 
@@ -13,18 +15,37 @@ void set_last_error(int error);
 // file instead of reading empty fields for as long as a count says.
 bool file_at_end(int number);
 
+// Opens a file for reading without blocking and gives its size at this
+// moment; 0 or the system's error number. Anything but a regular file (a
+// FIFO, a device) counts as missing, a directory as EISDIR.
+int open_regular_input(const std::string& path, int& fd, size_t& size);
+
 // A file that takes the place of `target` only when committed: it is written
 // beside the target under a temporary name, flushed to disk and renamed over
-// the target, so the target is never half-written. A replacement keeps the
-// permission bits of the file it replaces.
+// the target, and the directory is flushed too, so the target is never
+// half-written and a reported success survives a power cut. A replacement
+// keeps the permission bits of the file it replaces. Starting one removes
+// the temporary files of the same target that killed processes left.
 struct file_replacement {
     int fd = -1;
     std::string temp_path;
     std::string target;
 };
 // Each returns 0 or the system's error number. A failed write or commit
-// removes the temporary file itself and leaves the target as it was.
+// removes the temporary file itself and leaves the target as it was (a
+// failed flush of the directory puts the old file back where the system can
+// swap two names).
 int begin_replacement(const std::string& target, file_replacement& replacement);
 int write_replacement(file_replacement& replacement, const char* bytes, size_t size);
 int commit_replacement(file_replacement& replacement);
 void abandon_replacement(file_replacement& replacement);
+
+// The system calls that put a replacement in place. Tests swap them to make
+// one fail or to see their order; rename takes renameat2's flags.
+struct replacement_calls {
+    ssize_t (*write)(int fd, const void* bytes, size_t size);
+    int (*fsync)(int fd);
+    int (*close)(int fd);
+    int (*rename)(const char* from, const char* to, unsigned flags);
+};
+replacement_calls& replacement_system();

@@ -5,12 +5,19 @@
 #include <new>
 
 #include <jpeglib.h>
+#include <unistd.h>
+
+#include "shell/files.h"
 
 namespace {
 
 // The header word holds the width in 13 bits and the height in 16.
 constexpr JDIMENSION width_limit = 8192;
 constexpr JDIMENSION height_limit = 65536;
+// A few bytes of header can ask for gigabytes; the largest picture the
+// program draws is 640x480, so anything beyond 16 million pixels is refused
+// before any memory is taken for it.
+constexpr uint64_t pixel_limit = 16777216;
 
 struct error_manager {
     jpeg_error_mgr standard;
@@ -47,7 +54,7 @@ bool decode(std::FILE* file, image& picture) {
     // spread over the three. Anything else (CMYK) can't be shown.
     const bool grey = info.out_color_space == JCS_GRAYSCALE;
     if ((!grey && info.out_color_space != JCS_RGB) || info.image_width >= width_limit ||
-        info.image_height >= height_limit) {
+        info.image_height >= height_limit || uint64_t{info.image_width} * info.image_height > pixel_limit) {
         jpeg_destroy_decompress(&info);
         return false;
     }
@@ -84,8 +91,14 @@ bool decode(std::FILE* file, image& picture) {
 }  // namespace
 
 std::optional<image> load_jpeg_image(const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) return std::nullopt;
+    int fd = -1;
+    size_t size = 0;
+    if (open_regular_input(path, fd, size) != 0) return std::nullopt;
+    std::FILE* file = ::fdopen(fd, "rb");
+    if (!file) {
+        ::close(fd);
+        return std::nullopt;
+    }
     image picture;
     const bool decoded = decode(file, picture);
     std::fclose(file);

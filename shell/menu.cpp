@@ -1,7 +1,6 @@
 // The main menu: a column of nine picture buttons, and the exit picture.
 #include "shell/menu.h"
 
-#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -122,7 +121,7 @@ int read_recipe_count(int previous_count) {
         count = static_cast<int>(read_number_field(1));
     }
     close_file(0);
-    make_recipe_index_room(std::max(count, 0) + 11);
+    make_recipe_index_room(int64_t{count} + 10);
     return count;
 }
 

@@ -11,6 +11,10 @@ namespace {
 
 constexpr int index_file = 1;
 
+// Positions set aside ahead by make_recipe_index_room, at most: enough for a
+// large collection to load without growing the list step by step.
+constexpr int64_t room_limit = 65536;
+
 // Makes positions 1..count exist, so that a save or sort of them never
 // reaches past the end of the list.
 void make_positions(int count) {
@@ -32,8 +36,10 @@ std::vector<index_entry>& recipe_index() {
     return entries;
 }
 
-void make_recipe_index_room(int room) {
-    recipe_index().assign(static_cast<size_t>(std::max(room, 0)) + 1, index_entry{});
+void make_recipe_index_room(int64_t room) {
+    std::vector<index_entry>& entries = recipe_index();
+    entries.assign(1, index_entry{});
+    entries.reserve(static_cast<size_t>(std::clamp<int64_t>(room, 0, room_limit)) + 1);
 }
 
 index_entry& index_at(int position) {

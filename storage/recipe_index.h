@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -17,8 +18,11 @@ enum class index_kind { default_index, favourites };
 // operations grow it as far as they need, so the room made by
 // make_recipe_index_room is only a reserve.
 std::vector<index_entry>& recipe_index();
-// Empties the in-memory index, leaving positions 1..room as empty entries.
-void make_recipe_index_room(int room);
+// Empties the in-memory index; positions 1..room then read as empty entries.
+// Memory is set aside for a bounded number of them only, since a count read
+// from a file can promise any number: the rest are made as index_at reaches
+// them.
+void make_recipe_index_room(int64_t room);
 // The entry at a position (1 and up) of the in-memory index, which grows to
 // hold it when it lies beyond the end.
 index_entry& index_at(int position);

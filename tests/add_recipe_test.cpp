@@ -110,6 +110,104 @@ TEST_F(wizard, a_whole_run_saves_the_recipe_and_files_it_in_name_order) {
                     "Push any key to return to the Main Menu."}));
 }
 
+// Every text the wizard prints, word for word, in one run: the grid is
+// remembered before it scrolls or clears, so each part is seen whole.
+TEST_F(wizard, a_whole_run_prints_exactly_its_texts) {
+    answer({"Soup", "y", "Ann", "Home", "4", "y", "Hot"});
+    remember_screen();  // the first ingredient asked for, the grid not yet full
+    answer({"salt", ""});
+    remember_screen();  // the review question
+    answer({"y"});
+    script::type("k");
+    remember_screen();  // the edit question
+    answer({"1", "pepper", "", "Stir.", "y", "Stir well.", ""});
+    finish();
+    run();
+    const rows before_review = {"Okay, let's get started with a new recipe.",
+                                "Enter the name of the recipe or nothing to go back.",
+                                ">Soup",
+                                "Is Soup correct (Y/N)?",
+                                ">y",
+                                "",
+                                "Who is the author of this recipe?",
+                                ">Ann",
+                                "",
+                                "What is the source of this recipe?",
+                                "i.e. Name of Cookbook from or Family recipe",
+                                ">Home",
+                                "",
+                                "How many servings does this recipe yield?",
+                                ">4",
+                                "Is this correct (Y/N)?",
+                                "Author: Ann",
+                                "Source: Home",
+                                "Serves:  4",
+                                ">y",
+                                "",
+                                "Now enter a short description of the recipe (optional)",
+                                "i.e. Wonderful lasagna with a country taste",
+                                ">Hot",
+                                "",
+                                "Ok, now let's get the ingredients. Enter them one at a time",
+                                "and leave blank when you are finished. There is a maximum of 50 ingredients.",
+                                "",
+                                "#1>salt",
+                                "",
+                                "#2>",
+                                "Would you like to review the ingredients for errors?",
+                                ">"};
+    const rows after_review = {"Reviewing Ingredients",
+                               "",
+                               "Ingredient # 1: salt",
+                               "",
+                               "Push Any Key to Continue",
+                               "",
+                               "If you would like to edit an ingredient,",
+                               "enter its number here. Press enter to continue",
+                               ">1",
+                               "salt",
+                               "Re-enter ingredient #1",
+                               ">pepper",
+                               "",
+                               "If you would like to edit an ingredient,",
+                               "enter its number here. Press enter to continue",
+                               ">",
+                               "",
+                               "Ok, now its time to enter then directions. You should",
+                               "try to keep one sentence per line. Be aware there is",
+                               "a limit of 50 lines, but there is no limit to how long",
+                               "a line may be.",
+                               "Push Enter when you are finished.",
+                               "",
+                               "#1>Stir.",
+                               "<Edit y/N>y",
+                               "#1>Stir well.",
+                               "#2>",
+                               "",
+                               "",
+                               "Saving Recipe...",
+                               "Recipe Saved Successfully!",
+                               "",
+                               "Updating Database...",
+                               "This may take some time if you have a large database.",
+                               "Completed!",
+                               "",
+                               "",
+                               "Push any key to return to the Main Menu."};
+    // The text up to an input's prompt, before the answer is typed.
+    auto up_to_prompt = [](const rows& all, size_t answered_row) {
+        rows shown(all.begin(), all.begin() + static_cast<std::ptrdiff_t>(answered_row));
+        shown.push_back(all[answered_row].substr(0, all[answered_row].find('>') + 1));
+        return shown;
+    };
+    ASSERT_EQ(screens.size(), 4u);
+    EXPECT_EQ(screens[0], up_to_prompt(before_review, 28));
+    EXPECT_EQ(screens[1], last_rows(before_review, 30));
+    EXPECT_EQ(screens[2], up_to_prompt(after_review, 8));
+    EXPECT_EQ(screens[3], last_rows(after_review, 30));
+    EXPECT_EQ(saved_recipe(), recipe_bytes("\"Soup\",\"Ann\",\"Home\"\r\n\"Hot\",4\r\n", {"pepper"}, {"Stir well."}));
+}
+
 TEST_F(wizard, an_empty_name_goes_back_at_once_and_writes_nothing) {
     answer({""});
     run(1);  // Enter's release
@@ -125,6 +223,7 @@ TEST_F(wizard, values_end_at_a_comma_unless_quoted_and_no_asks_for_the_name_agai
     answer({"apples", "", "n", "Bake.", "n", ""});
     finish();
     run();
+    ASSERT_EQ(screens.size(), 2u);
     EXPECT_EQ(screens[0], (rows{"Okay, let's get started with a new recipe.",
                                 "Enter the name of the recipe or nothing to go back.", ">Pie, apple",
                                 "Is Pie correct (Y/N)?", ">n", "Enter the name of the recipe or nothing to go back.", ">"}));
@@ -139,6 +238,7 @@ TEST_F(wizard, no_to_the_summary_asks_again_and_servings_stay_in_range) {
     answer({"", "", "salt", "", "n", "Stir.", "n", ""});
     finish();
     run();
+    ASSERT_EQ(screens.size(), 3u);
     EXPECT_EQ(last_rows(screens[0], 5), (rows{"Is this correct (Y/N)?", "Author: A1", "Source: S1", "Serves: -2147483648", ">"}));
     EXPECT_EQ(last_rows(screens[1], 5), (rows{"Is this correct (Y/N)?", "Author: A2", "Source: S2", "Serves:  0", ">"}));
     EXPECT_EQ(saved_recipe(), recipe_bytes("\"Soup\",\"A2\",\"S2\"\r\n\"\",0\r\n", {"salt"}, {"Stir."}));
@@ -153,6 +253,7 @@ TEST_F(wizard, an_empty_first_ingredient_or_direction_shows_the_instructions_aga
     answer({"Stir.", "n", ""});
     finish();
     run();
+    ASSERT_EQ(screens.size(), 3u);
     EXPECT_EQ(last_rows(screens[0], 9),
               (rows{"Ok, now let's get the ingredients. Enter them one at a time",
                     "and leave blank when you are finished. There is a maximum of 50 ingredients.", "", "#1>", "",
@@ -197,6 +298,27 @@ TEST_F(wizard, the_review_waits_after_the_21st_and_36th_ingredient_and_at_the_en
     EXPECT_EQ(saved_recipe(), recipe_bytes(soup_heading, numbered("i", 40), {"Stir."}));
 }
 
+TEST_F(wizard, the_fiftieth_ingredient_can_be_edited_and_no_place_beyond_it) {
+    answer_soup_heading();
+    answer(numbered("i", 50));
+    answer({"y"});
+    script::type("kkk");  // the three waits of the review
+    answer({"50"});
+    remember_screen();
+    answer({"fifty", "51"});
+    remember_screen();
+    answer({"", "Stir.", "n", ""});
+    finish();
+    run();
+    ASSERT_EQ(screens.size(), 3u);
+    EXPECT_EQ(last_rows(screens[0], 3), (rows{"i50", "Re-enter ingredient #50", ">"}));
+    EXPECT_EQ(last_rows(screens[1], 5), (rows{">51", "", "If you would like to edit an ingredient,",
+                                              "enter its number here. Press enter to continue", ">"}));
+    rows ingredients = numbered("i", 49);
+    ingredients.push_back("fifty");
+    EXPECT_EQ(saved_recipe(), recipe_bytes(soup_heading, ingredients, {"Stir."}));
+}
+
 TEST_F(wizard, review_edits_replace_in_place_and_keep_the_count) {
     answer_soup_heading();
     answer({"i1", "i2", "i3", "", "y"});
@@ -213,6 +335,7 @@ TEST_F(wizard, review_edits_replace_in_place_and_keep_the_count) {
     rows asked_again = {">51"};
     asked_again.insert(asked_again.end(), edit_question.begin(), edit_question.end());
     asked_again.push_back(">");
+    ASSERT_EQ(screens.size(), 3u);
     EXPECT_EQ(last_rows(screens[0], 5), asked_again);
     EXPECT_EQ(last_rows(screens[1], 4), (rows{">2", "i2", "Re-enter ingredient #2", ">"}));
     EXPECT_EQ(saved_recipe(), recipe_bytes(soup_heading, {"i1", "", "i3"}, {"Stir."}));
@@ -242,6 +365,7 @@ TEST_F(wizard, a_recipe_that_cannot_be_saved_is_reported_and_not_filed) {
     EXPECT_TRUE(recipe_files().empty());
     EXPECT_EQ(read_whole_file("default.ldr"), old_index);
     EXPECT_FALSE(fs::exists("default.bak"));
+    ASSERT_EQ(screens.size(), 1u);
     EXPECT_EQ(last_rows(screens[0], 7), (rows{"", "", "Saving Recipe...", "Recipe could not be saved!", "", "",
                                               "Push any key to return to the Main Menu."}));
 }
@@ -253,6 +377,7 @@ TEST_F(wizard, an_index_that_cannot_be_rewritten_is_reported) {
     finish();
     run();
     EXPECT_EQ(saved_recipe(), recipe_bytes(soup_heading, {"salt"}, {"Stir."}));
+    ASSERT_EQ(screens.size(), 1u);
     EXPECT_EQ(last_rows(screens[0], 5), (rows{"This may take some time if you have a large database.",
                                               "Database could not be updated!", "", "",
                                               "Push any key to return to the Main Menu."}));

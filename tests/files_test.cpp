@@ -1,5 +1,10 @@
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
 
 #include <algorithm>
 #include <filesystem>
@@ -194,4 +199,152 @@ TEST_F(files_test, directories_of_the_program_and_the_current_one) {
     change_dir("no_such_dir");
     EXPECT_NE(last_error(), 0);
     EXPECT_EQ(fs::current_path(), dir / "sub");
+}
+
+namespace {
+
+// Swaps the replacement's system calls for ones that record their order and
+// make the chosen occurrence of one of them fail, with EIO unless told.
+class recorded_calls {
+public:
+    recorded_calls(const std::string& failing = "", int occurrence = 1, int error = EIO) {
+        seen.clear();
+        fail_name = failing;
+        fail_left = occurrence;
+        fail_error = error;
+        replacement_system() = {
+            [](int fd, const void* bytes, size_t size) -> ssize_t {
+                return fails("write") ? -1 : ::write(fd, bytes, size);
+            },
+            [](int fd) {
+                struct stat info {};
+                ::fstat(fd, &info);
+                return fails(S_ISDIR(info.st_mode) ? "fsync dir" : "fsync") ? -1 : ::fsync(fd);
+            },
+            [](int fd) {
+                const int result = ::close(fd);
+                return fails("close") ? -1 : result;
+            },
+            [](const char* from, const char* to, unsigned flags) {
+                return fails(flags == RENAME_EXCHANGE ? "swap" : "rename")
+                           ? -1
+                           : ::renameat2(AT_FDCWD, from, AT_FDCWD, to, flags);
+            },
+        };
+    }
+    ~recorded_calls() { replacement_system() = saved; }
+
+    static inline names seen;
+
+private:
+    static bool fails(const std::string& name) {
+        seen.push_back(name);
+        if (name != fail_name || --fail_left != 0) return false;
+        seen.back() += " failed";
+        errno = fail_error;
+        return true;
+    }
+    static inline std::string fail_name;
+    static inline int fail_left = 0;
+    static inline int fail_error = 0;
+    replacement_calls saved = replacement_system();
+};
+
+void write_file_on_1(const std::string& name, const std::string& text) {
+    open_file(name, file_mode::output, 1);
+    print_to_file(1, text, false);
+    close_file(1);
+}
+
+}  // namespace
+
+TEST_F(files_test, a_replacement_is_written_flushed_closed_swapped_in_and_its_directory_flushed) {
+    write_whole_file("data.ldr", "old");
+    {
+        recorded_calls calls;
+        write_file_on_1("data.ldr", "new");
+        EXPECT_EQ(last_error(), 0);
+        EXPECT_EQ(calls.seen, (names{"write", "fsync", "close", "swap", "fsync dir"}));
+        // A new file has nothing to swap with: it is renamed into place.
+        calls.seen.clear();
+        write_file_on_1("fresh.ldr", "first");
+        EXPECT_EQ(calls.seen, (names{"write", "fsync", "close", "swap", "rename", "fsync dir"}));
+    }
+    {
+        // A file system that can't swap two names gets a plain rename.
+        recorded_calls calls("swap", 1, EINVAL);
+        write_file_on_1("fresh.ldr", "second");
+        EXPECT_EQ(last_error(), 0);
+        EXPECT_EQ(calls.seen, (names{"write", "fsync", "close", "swap failed", "rename", "fsync dir"}));
+    }
+    EXPECT_EQ(read_whole_file("data.ldr"), "new");
+    EXPECT_EQ(read_whole_file("fresh.ldr"), "second");
+    EXPECT_EQ(names_in(dir), (names{"data.ldr", "fresh.ldr"}));
+}
+
+TEST_F(files_test, each_failure_on_the_write_path_keeps_the_old_file_and_is_reported) {
+    for (const std::string failing : {"write", "fsync", "close", "swap", "rename", "fsync dir"}) {
+        for (bool existed : {true, false}) {
+            if (failing == "rename" && existed) continue;  // an old file is swapped, never renamed over
+            fs::remove("data.ldr");
+            if (existed) write_whole_file("data.ldr", "old");
+            recorded_calls calls(failing);
+            write_file_on_1("data.ldr", "new");
+            EXPECT_EQ(last_error(), EIO) << failing;
+            EXPECT_EQ(std::count(calls.seen.begin(), calls.seen.end(), failing + " failed"), 1) << failing;
+            EXPECT_EQ(names_in(dir), existed ? names{"data.ldr"} : names{}) << failing << existed;
+            if (existed) {
+                EXPECT_EQ(read_whole_file("data.ldr"), "old") << failing;
+            }
+        }
+    }
+}
+
+TEST_F(files_test, closing_every_file_reports_an_earlier_failure_too) {
+    write_whole_file("a.txt", "old a");
+    recorded_calls calls("fsync", 1);  // the first file's
+    open_file("a.txt", file_mode::output, 1);
+    print_to_file(1, "new a", false);
+    open_file("b.txt", file_mode::output, 2);
+    print_to_file(2, "new b", false);
+    close_file(0);
+    EXPECT_EQ(last_error(), EIO);
+    EXPECT_EQ(read_whole_file("a.txt"), "old a");
+    EXPECT_EQ(read_whole_file("b.txt"), "new b");
+}
+
+TEST_F(files_test, only_regular_files_are_read_and_only_up_to_their_size_at_the_open) {
+    open_file("missing.rcp", file_mode::input, 1);
+    const int missing = last_error();
+    ASSERT_NE(missing, 0);
+    ASSERT_EQ(::mkfifo("fifo.rcp", 0600), 0);
+    fs::create_symlink("/dev/zero", "zero.rcp");
+    for (const char* strange : {"fifo.rcp", "zero.rcp"}) {
+        open_file(strange, file_mode::input, 1);
+        EXPECT_EQ(last_error(), missing) << strange;
+        EXPECT_EQ(read_field(1, true), "") << strange;
+        // Nor does the copy command wait on them.
+        EXPECT_EQ(run_command(std::string("copy ") + strange + " copy.rcp"), 1) << strange;
+    }
+    // The kernel gives this file's size as 0 however much it holds.
+    open_file("/proc/self/status", file_mode::input, 1);
+    EXPECT_EQ(last_error(), 0);
+    EXPECT_TRUE(file_at_end(1));
+    EXPECT_EQ(names_in(dir), (names{"fifo.rcp", "zero.rcp"}));
+}
+
+TEST_F(files_test, a_write_removes_what_dead_writers_of_the_same_file_left) {
+    const pid_t dead = ::fork();
+    if (dead == 0) ::_exit(0);
+    ::waitpid(dead, nullptr, 0);
+    const std::string gone = std::to_string(dead), alive = std::to_string(::getppid());
+    const names left = {".data.ldr." + gone + "-1", ".data.ldr." + gone + "-27", ".data.ldr." + alive + "-3",
+                        ".favs.ldr." + gone + "-1", ".data.ldr." + gone + "-x", ".data.ldr.5." + gone + "-1"};
+    for (const auto& name : left) write_whole_file(name, "half an index");
+    write_file_on_1("data.ldr", "new");
+    EXPECT_EQ(last_error(), 0);
+    names kept = {".data.ldr." + alive + "-3", ".data.ldr." + gone + "-x", ".data.ldr.5." + gone + "-1",
+                  ".favs.ldr." + gone + "-1", "data.ldr"};
+    std::sort(kept.begin(), kept.end());
+    EXPECT_EQ(names_in(dir), kept);
 }

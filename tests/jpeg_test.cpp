@@ -1,5 +1,8 @@
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -52,6 +55,53 @@ void write_cmyk_jpeg(const std::string& path) {
     std::fclose(file);
 }
 
+// A colour picture coded as red, green and blue rather than luma and chroma
+// (an Adobe marker with transform 0), or progressive.
+void write_coded_jpeg(const std::string& path, int width, int height, const std::vector<uint32_t>& pixels,
+                      bool rgb_coded, bool progressive) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    jpeg_compress_struct info;
+    jpeg_error_mgr errors;
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&info);
+    jpeg_stdio_dest(&info, file);
+    info.image_width = static_cast<JDIMENSION>(width);
+    info.image_height = static_cast<JDIMENSION>(height);
+    info.input_components = 3;
+    info.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, 100, TRUE);
+    if (rgb_coded) jpeg_set_colorspace(&info, JCS_RGB);
+    if (progressive) jpeg_simple_progression(&info);
+    jpeg_start_compress(&info, TRUE);
+    std::vector<JSAMPLE> row(static_cast<size_t>(width) * 3);
+    while (info.next_scanline < info.image_height) {
+        for (int x = 0; x < width; ++x) {
+            const uint32_t p = pixels[static_cast<size_t>(info.next_scanline) * width + x];
+            for (int c = 0; c < 3; ++c) row[static_cast<size_t>(x) * 3 + c] = static_cast<JSAMPLE>(p >> (16 - 8 * c) & 0xFF);
+        }
+        JSAMPROW rows[1] = {row.data()};
+        jpeg_write_scanlines(&info, rows, 1);
+    }
+    jpeg_finish_compress(&info);
+    jpeg_destroy_compress(&info);
+    std::fclose(file);
+}
+
+// The same file with other dimensions in its frame header: a few hundred
+// bytes that ask for a picture of any size.
+void claim_size(const std::string& from, const std::string& to, int width, int height) {
+    std::string bytes = read_whole_file(from);
+    size_t frame = bytes.find("\xFF\xC0");
+    if (frame == std::string::npos) frame = bytes.find("\xFF\xC2");
+    ASSERT_NE(frame, std::string::npos);
+    bytes[frame + 5] = static_cast<char>(height >> 8);
+    bytes[frame + 6] = static_cast<char>(height & 0xFF);
+    bytes[frame + 7] = static_cast<char>(width >> 8);
+    bytes[frame + 8] = static_cast<char>(width & 0xFF);
+    write_whole_file(to, bytes);
+}
+
 TEST_F(jpeg_test, a_250_by_50_picture_fills_a_block_of_the_exact_size) {
     ASSERT_TRUE(write_jpeg("button.jpg", 250, 50, flat(250, 50, 0x336699), 90));
     const auto picture = load_jpeg_image("button.jpg");
@@ -77,20 +127,24 @@ TEST_F(jpeg_test, red_comes_out_as_blue_green_red_zero) {
 }
 
 // Quadrants of different colours catch swapped channels, flipped rows and
-// a wrong row length at once.
+// a wrong row length at once; the same for a picture coded as red, green
+// and blue.
 TEST_F(jpeg_test, pixels_keep_their_places_and_colours) {
     const int w = 40, h = 24;
     std::vector<uint32_t> pixels(w * h);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
-            pixels[static_cast<size_t>(y * w + x)] = y < 16 ? (x < 24 ? 0x0000FF : 0x00FF00) : (x < 24 ? 0xFFFF00 : 0xFFFFFF);
+            pixels[static_cast<size_t>(y * w + x)] = y < 16 ? (x < 24 ? 0x0000FF : 0x00FF00) : (x < 24 ? 0xFF8000 : 0xFFFFFF);
     ASSERT_TRUE(write_jpeg("quads.jpg", w, h, pixels, 100));
-    const auto picture = load_jpeg_image("quads.jpg");
-    ASSERT_TRUE(picture);
-    EXPECT_TRUE(near(image_pixel(*picture, 4, 4), 0x0000FF, 12));
-    EXPECT_TRUE(near(image_pixel(*picture, 35, 4), 0x00FF00, 12));
-    EXPECT_TRUE(near(image_pixel(*picture, 4, 20), 0xFFFF00, 12));
-    EXPECT_TRUE(near(image_pixel(*picture, 35, 20), 0xFFFFFF, 12));
+    write_coded_jpeg("rgb.jpg", w, h, pixels, true, false);
+    for (const char* file : {"quads.jpg", "rgb.jpg"}) {
+        const auto picture = load_jpeg_image(file);
+        ASSERT_TRUE(picture) << file;
+        EXPECT_TRUE(near(image_pixel(*picture, 4, 4), 0x0000FF, 12)) << file;
+        EXPECT_TRUE(near(image_pixel(*picture, 35, 4), 0x00FF00, 12)) << file;
+        EXPECT_TRUE(near(image_pixel(*picture, 4, 20), 0xFF8000, 12)) << file;
+        EXPECT_TRUE(near(image_pixel(*picture, 35, 20), 0xFFFFFF, 12)) << file;
+    }
 }
 
 TEST_F(jpeg_test, grey_pictures_come_out_in_colour) {
@@ -157,6 +211,33 @@ TEST_F(jpeg_test, widths_beyond_the_header_word_give_no_image) {
     EXPECT_EQ(image_width(*widest), 8191);
     EXPECT_EQ(image_height(*widest), 1);
     EXPECT_FALSE(load_jpeg_image("too_wide.jpg"));
+}
+
+// The largest picture taken has 16,777,216 pixels; the header's word is
+// what decides, before any memory is taken for the picture.
+TEST_F(jpeg_test, pictures_of_more_than_sixteen_million_pixels_give_no_image) {
+    write_coded_jpeg("small.jpg", 16, 16, flat(16, 16, 0x808080), false, false);
+    write_coded_jpeg("small_progressive.jpg", 16, 16, flat(16, 16, 0x808080), false, true);
+    claim_size("small.jpg", "huge.jpg", 8191, 65500);
+    claim_size("small_progressive.jpg", "huge_progressive.jpg", 8191, 65500);
+    claim_size("small.jpg", "limit.jpg", 4096, 4096);
+    claim_size("small.jpg", "past_limit.jpg", 4096, 4097);
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(load_jpeg_image("huge.jpg"));
+    EXPECT_FALSE(load_jpeg_image("huge_progressive.jpg"));
+    EXPECT_FALSE(load_jpeg_image("past_limit.jpg"));
+    const auto limit = load_jpeg_image("limit.jpg");  // the missing data is made up
+    testing::internal::GetCapturedStderr();
+    ASSERT_TRUE(limit);
+    EXPECT_EQ(image_width(*limit), 4096);
+    EXPECT_EQ(image_height(*limit), 4096);
+}
+
+TEST_F(jpeg_test, a_fifo_or_a_device_is_no_picture_and_never_waited_on) {
+    ASSERT_EQ(::mkfifo("fifo.jpg", 0600), 0);
+    std::filesystem::create_symlink("/dev/zero", "zero.jpg");
+    EXPECT_FALSE(load_jpeg_image("fifo.jpg"));
+    EXPECT_FALSE(load_jpeg_image("zero.jpg"));
 }
 
 }  // namespace

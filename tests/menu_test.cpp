@@ -1,14 +1,19 @@
 // The main menu's passes, click areas and exit picture, and the
 // single-instance search.
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <filesystem>
+#include <vector>
 
 #include "shell/menu.h"
 #include "shell/platform_script.h"
 #include "shell/screen_state.h"
 #include "shell/services.h"
 #include "shell/startup.h"
+#include "storage/recipe_index.h"
 #include "tests/test_support.h"
+#include "tools/jpeg_writer.h"
 
 namespace {
 
@@ -84,6 +89,23 @@ TEST_F(menu, exit_picture_takes_only_its_two_areas) {
     EXPECT_EQ(passes(), 2);
 }
 
+// Each area's other corner, and one pixel past every edge of both areas.
+TEST_F(menu, both_exit_areas_end_exactly_at_their_edges) {
+    script::click(249, 2, 0, 30);  // the menu's top right corner: Add
+    script::line("", 30);
+    script::click(100, 449, 0, 30);
+    for (auto [x, y] : {std::pair{65, 300}, {175, 300}, {80, 318}, {150, 318}, {66, 287}, {174, 287}})
+        script::click(x, y, 0, 100);
+    script::click(174, 288, 0, 100);  // stay
+    script::click(100, 449, 0, 30);
+    script::click(66, 288, 0, 100);   // leave
+    EXPECT_EQ(run(), 0);
+    const auto& titles = script::window().titles;
+    EXPECT_EQ(std::count(titles.begin(), titles.end(), "Larderon - Add Recipe"), 1);
+    EXPECT_EQ(std::count(titles.begin(), titles.end(), "Thank You."), 2);
+    EXPECT_EQ(passes(), 3);
+}
+
 TEST_F(menu, leave_area_ends_with_code_zero_at_both_edges) {
     script::click(1, 400, 0, 30);
     script::click(109, 317, 0, 100);
@@ -112,6 +134,38 @@ TEST_F(menu, missing_pictures_get_labelled_stand_ins) {
     }, 30);
     leave();
     EXPECT_EQ(run(), 0);
+}
+
+// A count far beyond what the file holds costs nothing: the in-memory index
+// is made as it is filled, and the menu keeps the count the file gives.
+TEST_F(menu, any_count_in_the_default_index_leaves_the_menu_working) {
+    for (int64_t count : {int64_t{2000000000}, int64_t{2147483640}, int64_t{2147483647}, int64_t{20000000}, int64_t{-3}}) {
+        write_whole_file("default.ldr", std::to_string(count) + "\r\n");
+        EXPECT_EQ(read_recipe_count(0), count);
+        EXPECT_EQ(load_index("default.ldr"), 0);
+    }
+    write_whole_file("default.ldr", "2147483640\r\n");
+    leave();
+    EXPECT_EQ(run(), 0);
+    EXPECT_EQ(passes(), 1);
+    EXPECT_EQ(read_whole_file("default.ldr"), "2147483640\r\n");
+}
+
+// Strange files in place of the index and the pictures: the index is made
+// anew as if it were missing, the pictures are left out.
+TEST_F(menu, a_fifo_or_a_device_in_place_of_the_index_or_a_picture_is_not_waited_on) {
+    ASSERT_EQ(::mkfifo("default.ldr", 0600), 0);
+    EXPECT_EQ(read_recipe_count(7), 7);
+    EXPECT_EQ(read_whole_file("default.ldr"), "0\r\n");
+    std::filesystem::create_directory("data");
+    ASSERT_EQ(::mkfifo("data/exit.jpg", 0600), 0);
+    std::filesystem::create_symlink("/dev/zero", "data/add.jpg");
+    ASSERT_TRUE(write_jpeg("data/fav.jpg", 250, 50, std::vector<uint32_t>(250 * 50, 0x336699), 90));
+    const menu_pictures pictures = load_menu_pictures();
+    EXPECT_FALSE(pictures.exit);
+    EXPECT_FALSE(pictures.buttons[0]);
+    EXPECT_TRUE(pictures.buttons[1]);
+    EXPECT_EQ(std::filesystem::current_path(), dir);
 }
 
 TEST(single_instance, a_second_name_anywhere_counts_as_a_copy) {

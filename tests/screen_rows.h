@@ -7,7 +7,13 @@
 
 // The text grid as rows of text, for tests of whole screens.
 
-using rows = std::vector<std::string>;
+// Rows whose [] is bounds-checked: reading a row that the screen does not
+// have throws, which fails the test instead of reading past the end.
+struct rows : std::vector<std::string> {
+    using std::vector<std::string>::vector;
+    std::string& operator[](size_t row) { return at(row); }
+    const std::string& operator[](size_t row) const { return at(row); }
+};
 
 inline std::string trimmed(std::string text) {
     text.erase(text.find_last_not_of(' ') + 1);

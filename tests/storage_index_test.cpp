@@ -90,6 +90,54 @@ TEST_F(storage_index_test, equal_names_end_in_the_order_the_quicksort_gives) {
     EXPECT_EQ(index_contents(5), (texts{"A/4", "A/2", "B/5", "B/1", "B/3"}));
 }
 
+// The sort's steps as they are laid down, on whole entries: an explicit
+// stack, the middle name as pivot, the larger part waiting on the stack.
+void reference_sort(std::vector<index_entry>& entries, int count) {
+    std::vector<std::pair<int, int>> stack{{1, count}};
+    while (!stack.empty()) {
+        auto [low, high] = stack.back();
+        stack.pop_back();
+        while (low < high) {
+            int i = low, j = high;
+            const std::string pivot = entries[static_cast<size_t>((low + high) / 2)].name;
+            while (i <= j) {
+                while (entries[static_cast<size_t>(i)].name < pivot) ++i;
+                while (pivot < entries[static_cast<size_t>(j)].name) --j;
+                if (i <= j) std::swap(entries[static_cast<size_t>(i++)], entries[static_cast<size_t>(j--)]);
+            }
+            if (j - low < high - i) {
+                if (i < high) stack.emplace_back(i, high);
+                high = j;
+            } else {
+                if (low < j) stack.emplace_back(low, j);
+                low = i;
+            }
+        }
+    }
+}
+
+// Equal names end where the exact steps put them, so thousands of small
+// indexes of few names, some alike up to their last byte, must come out in
+// the very order of the steps.
+TEST_F(storage_index_test, the_sort_follows_the_quicksort_steps_exactly) {
+    const std::string long_start(26, 'p');
+    const std::vector<std::vector<std::string>> alphabets = {
+        {"pie", "Pie"}, {"a", "B", "b"}, {long_start + "a", long_start + "A", long_start}, {"Tea", "tea", "TEA"}};
+    std::mt19937 random(2024);
+    for (int round = 0; round < 3000; ++round) {
+        const auto& alphabet = alphabets[static_cast<size_t>(round) % alphabets.size()];
+        const int count = 1 + static_cast<int>(random() % 40);
+        std::vector<std::string> names;
+        for (int i = 0; i < count; ++i) names.push_back(alphabet[random() % alphabet.size()]);
+        fill_index(names);
+        std::vector<index_entry> expected(recipe_index().begin(), recipe_index().begin() + count + 1);
+        reference_sort(expected, count);
+        sort_index(count);
+        for (int i = 1; i <= count; ++i)
+            ASSERT_EQ(index_at(i).file_name, expected[static_cast<size_t>(i)].file_name) << "round " << round << ", " << i;
+    }
+}
+
 TEST_F(storage_index_test, names_alike_in_their_first_bytes_still_sort_by_every_byte) {
     const std::string long_start(24, 'k');
     const std::string zero(1, '\0');

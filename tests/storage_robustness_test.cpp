@@ -1,4 +1,5 @@
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -179,4 +180,20 @@ TEST_F(storage_robustness_test, truncated_and_random_files_never_upset_a_reader)
     // A count beyond the file and a text beyond the field limit.
     read_all_ways("\"a\",\"b\",\"c\"\r\n\"d\",1\r\n9223372036854775807\r\n\"" + std::string(10000, 'y'));
     read_all_ways("9223372036854775807\r\n" + std::string(5000, ','));
+}
+
+// A FIFO or a device reads as a missing file and is never waited on; a
+// rewrite puts a regular file in its place.
+TEST_F(storage_robustness_test, strange_files_read_as_missing_ones) {
+    ASSERT_EQ(::mkfifo("favs.ldr", 0600), 0);
+    ASSERT_EQ(::mkfifo("fifo.rcp", 0600), 0);
+    fs::create_symlink("/dev/zero", "zero.rcp");
+    EXPECT_EQ(read_recipe("fifo.rcp").name, "");
+    EXPECT_EQ(read_recipe("zero.rcp").ingredient_count, 0);
+    EXPECT_EQ(load_index("favs.ldr"), 0);
+    EXPECT_NE(last_error(), 0);
+    add_favourite({"Soup", "", "", "1.rcp"});
+    EXPECT_EQ(last_error(), 0);
+    EXPECT_EQ(read_whole_file("favs.ldr"), "1\r\n\"Soup\",\"\",\"\",\"1.rcp\"\r\n");
+    EXPECT_FALSE(fs::exists("favs.bak"));
 }

@@ -104,7 +104,7 @@ TEST_F(viewer, twenty_five_ingredients_take_one_page_wait) {
     at_wait_press_escape();
     view(numbered("i", 25), {"Boil."});
     ASSERT_EQ(screens.size(), 2u);
-    EXPECT_EQ(screens[0].size(), 18u);
+    ASSERT_EQ(screens[0].size(), 18u);
     EXPECT_EQ(screens[0][6], "i1   i11");
     EXPECT_EQ(screens[0][15], "i10   i20");
     EXPECT_EQ(last_rows(screens[0], 2), (rows{"", "Push 'SPACEBAR' to continue"}));
@@ -122,6 +122,28 @@ TEST_F(viewer, ingredients_31_to_40_show_on_the_second_and_third_page) {
                                                "i27", "i28", "i29", "i30", "", "Push 'SPACEBAR' to continue"}));
     EXPECT_EQ(last_rows(screens[2], 11),
               (rows{"i31", "i32", "i33", "i34", "i35", "", "Directions:", "", "Boil.", "", "Push 'ESC' return"}));
+}
+
+// The last ingredient of a page that it fills alone shows after the wait.
+TEST_F(viewer, exactly_21_or_31_ingredients_show_the_last_one_after_its_wait) {
+    at_wait_press_space();
+    at_wait_press_escape();
+    view(numbered("i", 21), {"Boil."});
+    ASSERT_EQ(screens.size(), 2u);
+    EXPECT_EQ(last_rows(screens[0], 3), (rows{"i10   i20", "", "Push 'SPACEBAR' to continue"}));
+    EXPECT_EQ(last_rows(screens[1], 8),
+              (rows{"Push 'SPACEBAR' to continue", "i21", "", "Directions:", "", "Boil.", "", "Push 'ESC' return"}));
+
+    screens.clear();
+    at_wait_press_space();
+    at_wait_press_space();
+    at_wait_press_escape();
+    view(numbered("i", 31), {"Boil."});
+    ASSERT_EQ(screens.size(), 3u);
+    EXPECT_EQ(last_rows(screens[1], 12), (rows{"i21   i31", "i22", "i23", "i24", "i25", "i26", "i27", "i28", "i29",
+                                               "i30", "", "Push 'SPACEBAR' to continue"}));
+    EXPECT_EQ(last_rows(screens[2], 8),
+              (rows{"Push 'SPACEBAR' to continue", "i31", "", "Directions:", "", "Boil.", "", "Push 'ESC' return"}));
 }
 
 TEST_F(viewer, fifteen_direction_lines_take_one_wait) {
@@ -152,7 +174,7 @@ TEST_F(viewer, other_keys_are_taken_and_ignored_at_every_wait) {
     at_wait_press_escape();
     view({"salt"}, numbered("d", 11));
     ASSERT_EQ(screens.size(), 2u);
-    EXPECT_EQ(screens[0].back(), "Push 'SPACEBAR' to continue");
+    EXPECT_EQ(last_rows(screens[0], 1), rows{"Push 'SPACEBAR' to continue"});
     EXPECT_EQ(last_rows(screens[1], 3), (rows{"d11", "", "Push 'ESC' return"}));
 }
 
@@ -161,11 +183,13 @@ TEST_F(viewer, empty_direction_lines_are_kept_only_on_a_full_first_page_after_fe
     directions[4] = "";
     at_wait_press_escape();
     view({"salt"}, directions);
+    ASSERT_EQ(screens.size(), 1u);
     EXPECT_EQ(last_rows(screens[0], 10), (rows{"d3", "d4", "", "d6", "d7", "d8", "d9", "d10", "", "Push 'ESC' return"}));
 
     screens.clear();
     at_wait_press_escape();
     view(numbered("i", 11), directions);
+    ASSERT_EQ(screens.size(), 1u);
     EXPECT_EQ(last_rows(screens[0], 9), (rows{"d3", "d4", "d6", "d7", "d8", "d9", "d10", "", "Push 'ESC' return"}));
 }
 
