@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <optional>
+#include <set>
 #include <string_view>
 
 #include "shell/fields.h"
@@ -139,8 +140,13 @@ bool left_by_dead_writer(std::string_view name, std::string_view prefix) {
 }
 
 // Removes what killed rewrites of the same target left in its directory.
-// Files of running processes, this one included, stay.
+// Files of running processes, this one included, stay. Only a process that
+// has ended leaves such files, so one look per target and run is enough: a
+// directory of many thousand recipes is not read again at every save.
 void remove_stale_temporaries(const std::string& dir, const std::string& prefix) {
+    static std::set<std::string> cleaned;
+    std::error_code failed;
+    if (!cleaned.insert((std::filesystem::absolute(dir, failed) / prefix).string()).second) return;
     DIR* entries = ::opendir(dir.c_str());
     if (!entries) return;
     while (dirent* entry = ::readdir(entries))

@@ -1,10 +1,9 @@
 // The recipe exporter with the scripted save dialog and message box.
-#include <sys/resource.h>
-
 #include <filesystem>
 
 #include "screens/screens.h"
 #include "tests/browser_fixture.h"
+#include "tests/file_size_limit.h"
 
 namespace {
 
@@ -139,19 +138,12 @@ TEST_F(exporter, failures_are_reported_and_leave_nothing_behind) {
     EXPECT_EQ(message(), "Recipe Not Saved!");
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
 
-    // A write that fails when the file is closed; with SIGXFSZ ignored, as
-    // the program does, the write fails instead of ending the process.
-    char program[] = "export_test";
-    char* argv[] = {program, nullptr};
-    init_services(1, argv);
-    rlimit old{};
-    getrlimit(RLIMIT_FSIZE, &old);
-    rlimit small = old;
-    small.rlim_cur = 20;
-    setrlimit(RLIMIT_FSIZE, &small);
+    // A write that fails when the file is closed.
     script::answer_save_dialog(out("big"), 1);
-    export_recipe("1.rcp");
-    setrlimit(RLIMIT_FSIZE, &old);
+    {
+        file_size_limit limit(20);
+        export_recipe("1.rcp");
+    }
     EXPECT_EQ(message(), "Recipe Not Saved!");
     EXPECT_FALSE(fs::exists("big.txt"));
     expect_menu_window();

@@ -1,5 +1,4 @@
 // Recipe removal, driven through the scripted platform.
-#include <sys/resource.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -8,6 +7,7 @@
 
 #include "screens/screens.h"
 #include "tests/browser_fixture.h"
+#include "tests/file_size_limit.h"
 
 namespace {
 
@@ -139,16 +139,11 @@ TEST_F(removal, an_entry_naming_anything_but_a_recipe_file_here_loses_only_its_e
 TEST_F(removal, a_failed_rewrite_keeps_the_file_and_the_index) {
     const std::vector<listed> long_names = {{std::string(600, 'A'), "a.rcp"}, {std::string(600, 'B'), "b.rcp"}};
     start_with(long_names);
-    char program[] = "removal_test";
-    char* argv[] = {program, nullptr};
-    init_services(1, argv);  // SIGXFSZ ignored: the write fails instead
-    rlimit old_limit{};
-    ::getrlimit(RLIMIT_FSIZE, &old_limit);
-    rlimit small = old_limit;
-    small.rlim_cur = 100;
-    ::setrlimit(RLIMIT_FSIZE, &small);
-    const std::vector<rows> screens = remove_at(1);
-    ::setrlimit(RLIMIT_FSIZE, &old_limit);
+    std::vector<rows> screens;
+    {
+        file_size_limit limit(100);
+        screens = remove_at(1);
+    }
     EXPECT_EQ(read_whole_file("default.ldr"), index_bytes(long_names));
     EXPECT_TRUE(fs::exists("a.rcp"));
     EXPECT_EQ(last_rows(screens[1], 3), (rows{"Deleting recipe...", "Could not rewrite the index;", "the recipe was kept."}));

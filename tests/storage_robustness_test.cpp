@@ -10,6 +10,7 @@
 #include "shell/services.h"
 #include "storage/recipe.h"
 #include "storage/recipe_index.h"
+#include "tests/file_size_limit.h"
 #include "tests/test_support.h"
 
 namespace fs = std::filesystem;
@@ -38,21 +39,6 @@ void expect_whole_version(int count, const std::vector<index_entry>& version) {
         ASSERT_EQ(got.file_name, want.file_name) << i;
     }
 }
-
-// Lowers the file size limit for the life of the object.
-struct file_size_limit {
-    rlimit old{};
-    explicit file_size_limit(rlim_t bytes) {
-        char program[] = "storage_test";
-        char* argv[] = {program, nullptr};
-        init_services(1, argv);  // SIGXFSZ ignored: the write fails instead
-        ::getrlimit(RLIMIT_FSIZE, &old);
-        rlimit small = old;
-        small.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &small);
-    }
-    ~file_size_limit() { ::setrlimit(RLIMIT_FSIZE, &old); }
-};
 
 recipe sample_recipe() {
     recipe dish;
