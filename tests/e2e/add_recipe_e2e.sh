@@ -41,11 +41,7 @@ for _ in $(seq 100); do
 done
 sleep 0.5
 xdotool key space
-wait_for_window "Larderon - Main" >/dev/null
-sleep 0.3
-kill -TERM "$pid"
-wait "$pid" 2>/dev/null || true
-pid=
+end_at_menu
 
 shopt -s nullglob
 recipes=(*.rcp)

@@ -7,8 +7,6 @@ set -eu
 source "$(dirname "$0")/e2e_support.sh"
 start_display
 install_program "$1"
-export HOME="$work/user" XDG_DATA_HOME="$work/user/.local/share"
-mkdir -p "$HOME"
 
 cd "$home"
 printf '"Apple pie","Bea","Gran"\r\n"Sweet",6\r\n1\r\n"3 apples"\r\n1\r\n"Bake."\r\n' >1.rcp
@@ -55,11 +53,7 @@ sleep 0.5
 xdotool key Escape
 sleep 0.5
 click "$browser" 220 420
-wait_for_window "Larderon - Main" >/dev/null
-sleep 0.3
-kill -TERM "$pid"
-wait "$pid" 2>/dev/null || true
-pid=
+end_at_menu
 
 printf 'Bread by Cy\r\nFrom: Book   Serves: 2\r\n-----------------------------\r\nCrusty, warm\r\n\r\nIngredients:\r\n\r\n500 g flour\r\nwater, to mix\r\n\r\nDirections:\r\n\r\nKnead.\r\nBake hot.\r\n' >"$work/expected.txt"
 printf '1\r\n"Bread","Cy","Book","2.rcp"\r\n' >"$work/expected.ldr"

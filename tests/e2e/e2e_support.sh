@@ -3,6 +3,9 @@
 work=$(mktemp -d)
 home="$work/home"
 pids_to_end=()
+# Nothing a test starts may touch the real home directory.
+export HOME="$work/user" XDG_DATA_HOME="$work/user/.local/share"
+mkdir -p "$HOME"
 
 fail() {
   echo "FAIL: $*" >&2
@@ -78,4 +81,13 @@ same() {
     od -c "$2" >&2
     return 1
   fi
+}
+
+# Waits for the main menu, then ends the program started as $pid.
+end_at_menu() {
+  wait_for_window "Larderon - Main" >/dev/null
+  sleep 0.3
+  kill -TERM "$pid"
+  wait "$pid" 2>/dev/null || true
+  pid=
 }

@@ -100,11 +100,7 @@ sleep 0.5
 xdotool key Escape
 sleep 0.5
 hold q
-wait_for_window "Larderon - Main" >/dev/null
-sleep 0.3
-kill -TERM "$pid"
-wait "$pid" 2>/dev/null || true
-pid=
+end_at_menu
 
 { printf '1\r\n'; entry "Apple pie" Bea Gran 1.rcp; } >"$work/expected_favs.ldr"
 same favs.ldr "$work/expected_favs.ldr" || ok=0

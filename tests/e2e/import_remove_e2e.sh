@@ -9,9 +9,7 @@ source_dir=$(cd "$(dirname "$0")/../.." && pwd)
 start_display
 install_program "$1"
 
-# Never the real home: the desktop files go below the test's directory.
-export HOME="$work/user" XDG_DATA_HOME="$work/user/share"
-mkdir -p "$HOME"
+# The desktop files go below the test's home, never the real one.
 sh "$source_dir/desktop/install.sh" "$home"
 entry="$XDG_DATA_HOME/applications/larderon.desktop"
 exec_line=$(sed -n 's/^Exec=//p' "$entry")
@@ -47,11 +45,7 @@ answer_import() {
   click "$preview" "$1" 440
   sleep 0.5
   click "$preview" 60 440
-  wait_for_window "Larderon - Main" >/dev/null
-  sleep 0.3
-  kill -TERM "$pid"
-  wait "$pid" 2>/dev/null || true
-  pid=
+  end_at_menu
 }
 
 mkdir "$work/in box"
@@ -107,11 +101,7 @@ click "$menu" 60 425
 click "$menu" 60 425
 sleep 0.3
 click "$menu" 60 425
-wait_for_window "Larderon - Main" >/dev/null
-sleep 0.3
-kill -TERM "$pid"
-wait "$pid" 2>/dev/null || true
-pid=
+end_at_menu
 [ ! -e "$cake_file" ] || fail "the removed recipe's file is still there"
 same "$pie_file" "$work/expected pie"
 same default.ldr "$work/one.ldr"

@@ -7,8 +7,6 @@ set -eu
 source "$(dirname "$0")/e2e_support.sh"
 start_display
 install_program "$1"
-export HOME="$work/user" XDG_DATA_HOME="$work/user/.local/share"
-mkdir -p "$HOME"
 
 cd "$home"
 printf '"Apple pie","Bea","Gran"\r\n"Sweet",6\r\n2\r\n"3 apples"\r\n"1 egg, beaten"\r\n1\r\n"Bake."\r\n' >1.rcp
@@ -56,11 +54,7 @@ sleep 0.3
 say zzz
 sleep 0.3
 xdotool key Escape
-wait_for_window "Larderon - Main" >/dev/null
-sleep 0.3
-kill -TERM "$pid"
-wait "$pid" 2>/dev/null || true
-pid=
+end_at_menu
 
 printf '2\r\n"Soup","Dee","Home","3.rcp"\r\n"Bread!","Cy","Book","2.rcp"\r\n' >"$work/favs.new"
 cmp favs.ldr "$work/favs.new" || fail "favs.ldr differs: $(od -c favs.ldr 2>&1 | head)"
