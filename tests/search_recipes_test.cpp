@@ -1,4 +1,5 @@
 // The Search screen, driven whole through the scripted platform.
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -313,6 +314,21 @@ TEST_F(ingredient_results, view_and_export_act_on_result_2_and_keep_the_sub_scre
     const auto& titles = script::window().titles;
     EXPECT_EQ(rows(titles.begin(), titles.end()),
               (rows{"Search Ingredients", "Recipe Viewer", "Recipe Exporter"}));
+}
+
+TEST_F(ingredient_results, edit_hands_result_2_to_the_editor_and_the_screen_ends) {
+    press(right);
+    // Without its file the editor says so and waits, which shows it was
+    // handed this result's name; any other file would start its questions.
+    at_next_pass([] { fs::remove("4.rcp"); });
+    click(120, 380);
+    remember_screen(300);
+    script::press(escape, 200);
+    search_recipes(4);
+    ASSERT_EQ(screens.size(), 1u);
+    EXPECT_NE(std::find(screens[0].begin(), screens[0].end(), "Recipe could not be read!"), screens[0].end());
+    EXPECT_EQ(script::window().titles.back(), "Recipe Editor");
+    EXPECT_EQ(script::pending_steps(), 1);  // only Escape's release
 }
 
 }  // namespace
