@@ -174,6 +174,7 @@ void run_list_browser(list_browser_setup setup) {
         pause(99);
         action chosen = read_mouse(browser.setup);
         chosen = read_keys(browser.setup, chosen);
+        if (chosen == action::none) continue;
         // View, Export and Edit hand on only a name that may be opened.
         const std::string file_name = shown_entry(browser).file_name;
         const bool usable = is_safe_file_name(file_name);
