@@ -10,7 +10,7 @@
 #include <random>
 #include <sstream>
 
-#include "shell/menu.h"
+#include "app/menu.h"
 #include "storage/recipe_index.h"
 
 namespace fs = std::filesystem;

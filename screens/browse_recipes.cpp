@@ -1,19 +1,11 @@
 // Browsing recipes: the default recipe index in the list browser, with Add
 // to Favorites as its own action.
 #include "screens/list_browser.h"
-#include "screens/picture_waits.h"
 #include "screens/screens.h"
 #include "shell/services.h"
 
 void browse_recipes() {
-    const std::string title = "Browsing Recipes";
-    set_window_title(title);
-    auto pictures = load_data_pictures({"ldr_b_m.jpg", "cont.jpg"});
-
-    list_browser_setup setup;
-    setup.title = title;
-    setup.bar = std::move(pictures[0]);
-    setup.continue_picture = std::move(pictures[1]);
+    list_browser_setup setup = begin_list_screen("Browsing Recipes", "ldr_b_m.jpg");
     setup.own_hint = "(A) Add to Favorites";
     setup.own_key = 30;
     setup.load = [] { return load_index("default.ldr"); };

@@ -166,6 +166,16 @@ void after_sub_screen(list_browser& browser) {
 
 const index_entry& shown_entry(const list_browser& browser) { return index_at(index_position(browser)); }
 
+list_browser_setup begin_list_screen(const std::string& title, const std::string& bar_picture) {
+    set_window_title(title);
+    std::vector<std::optional<image>> pictures = load_data_pictures({bar_picture, "cont.jpg"});
+    list_browser_setup setup;
+    setup.title = title;
+    setup.bar = std::move(pictures[0]);
+    setup.continue_picture = std::move(pictures[1]);
+    return setup;
+}
+
 void run_list_browser(list_browser_setup setup) {
     list_browser browser;
     browser.setup = std::move(setup);

@@ -50,6 +50,9 @@ struct list_browser {
     recipe shown;  // lines 1 and 2 of the shown recipe's file, read at each draw
 };
 
+// What a list screen starts with: the window titled, and a set-up with that
+// title, the button bar picture and the continue picture.
+list_browser_setup begin_list_screen(const std::string& title, const std::string& bar_picture);
 void run_list_browser(list_browser_setup setup);
 
 // The index entry on show.

@@ -30,16 +30,6 @@ bool is_deletable_recipe_file(const std::string& file_name) {
            upper_case(file_name.substr(file_name.size() - 4)) == ".RCP";
 }
 
-// Writes "default.ldr" without the entry at the position, after a backup;
-// true when the new index was written.
-bool rewrite_index_without(int position, int count) {
-    backup_index(index_kind::default_index);
-    std::vector<index_entry>& entries = recipe_index();
-    entries.erase(entries.begin() + position);
-    save_index("default.ldr", count - 1);
-    return last_error() == 0;
-}
-
 browser_next remove_shown(list_browser& browser, const std::optional<image>& yes_no_picture) {
     const index_entry entry = shown_entry(browser);
     clear_screen();
@@ -56,7 +46,7 @@ browser_next remove_shown(list_browser& browser, const std::optional<image>& yes
     // The file goes only once the index no longer names it, so that a failed
     // rewrite never leaves an entry without its file. A file that is missing
     // or can't be deleted leaves the entry removed all the same.
-    if (rewrite_index_without(browser.position, browser.count)) {
+    if (remove_index_entry(index_kind::default_index, browser.position, browser.count)) {
         if (is_deletable_recipe_file(entry.file_name)) delete_file(entry.file_name);
         print_lines({"Recipe Deleted."});
     } else {
@@ -72,15 +62,9 @@ browser_next remove_shown(list_browser& browser, const std::optional<image>& yes
 }  // namespace
 
 void remove_recipes() {
-    set_window_title("Recipe Removal");
-    std::vector<std::optional<image>> pictures = load_data_pictures({"ldr_r_m.jpg", "cont.jpg", "yn.jpg"});
-    const std::optional<image> yes_no_picture = std::move(pictures[2]);
-
-    list_browser_setup setup;
-    setup.title = "Recipe Removal";
+    list_browser_setup setup = begin_list_screen("Recipe Removal", "ldr_r_m.jpg");
+    const std::optional<image> yes_no_picture = std::move(load_data_pictures({"yn.jpg"})[0]);
     setup.title_after_sub_screen = false;
-    setup.bar = std::move(pictures[0]);
-    setup.continue_picture = std::move(pictures[1]);
     setup.own_hint = "(R) Remove Recipe   ";
     setup.own_key = 19;
     setup.own_key_before_export = true;

@@ -2,7 +2,6 @@
 // Remove from List as its own action. Only "favs.ldr" is ever rewritten.
 #include <cstdint>
 #include <string>
-#include <vector>
 
 #include "screens/list_browser.h"
 #include "screens/picture_waits.h"
@@ -18,11 +17,7 @@ constexpr int key_d = 32;
 // Drops the entry on show and writes the others back in their order, with
 // no question asked; the list then shows again from favourite 1.
 browser_next remove_from_list(list_browser& browser) {
-    backup_index(index_kind::favourites);  // the rewrite comes from memory either way
-    std::vector<index_entry>& entries = recipe_index();
-    entries.erase(entries.begin() + browser.position);
-    save_index("favs.ldr", browser.count - 1);
-    const bool failed = last_error() != 0;
+    const bool failed = !remove_index_entry(index_kind::favourites, browser.position, browser.count);
     clear_screen();
     set_colour(red, -1);
     print_text(failed ? "Recipe could not be removed" : "Recipe removed", true);
@@ -36,14 +31,7 @@ browser_next remove_from_list(list_browser& browser) {
 }  // namespace
 
 void show_favourites() {
-    const std::string title = "Favorite Recipes";
-    set_window_title(title);
-    auto pictures = load_data_pictures({"ldr_f_m.jpg", "cont.jpg"});
-
-    list_browser_setup setup;
-    setup.title = title;
-    setup.bar = std::move(pictures[0]);
-    setup.continue_picture = std::move(pictures[1]);
+    list_browser_setup setup = begin_list_screen("Favorite Recipes", "ldr_f_m.jpg");
     setup.own_hint = "(D) Remove from List";
     setup.own_key = key_d;
     setup.view_waits_for_key = true;

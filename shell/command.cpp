@@ -10,8 +10,8 @@
 #include <filesystem>
 #include <vector>
 
+#include "platform/platform.h"
 #include "shell/files.h"
-#include "shell/platform.h"
 #include "shell/services.h"
 #include "shell/text.h"
 

@@ -1,5 +1,5 @@
 // The system's save dialog, message box and yes/no question.
-#include "shell/platform.h"
+#include "platform/platform.h"
 #include "shell/services.h"
 
 bool dialogs_available() { return platform_dialogs_available(); }

@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "shell/input.h"
-#include "shell/platform.h"
-#include "shell/screen_state.h"
+#include "platform/input.h"
+#include "platform/platform.h"
+#include "platform/screen_state.h"
 #include "shell/services.h"
 
 namespace {

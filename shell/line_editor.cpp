@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "platform/input.h"
+#include "platform/platform.h"
+#include "platform/screen_state.h"
 #include "shell/fields.h"
-#include "shell/input.h"
-#include "shell/platform.h"
-#include "shell/screen_state.h"
 #include "shell/services.h"
 
 namespace {

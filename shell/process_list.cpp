@@ -5,7 +5,7 @@
 #include <cctype>
 #include <fstream>
 
-#include "shell/startup.h"
+#include "shell/process_list.h"
 #include "shell/text.h"
 
 std::optional<std::string> list_process_names() {

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/dialog_types.h"
+#include "platform/dialog_types.h"
 #include "shell/image.h"
 
 // The services every screen is written against: one window with a text grid,

@@ -7,9 +7,9 @@
 #include <utility>
 #include <vector>
 
+#include "platform/platform.h"
+#include "platform/screen_state.h"
 #include "shell/font.h"
-#include "shell/platform.h"
-#include "shell/screen_state.h"
 #include "shell/services.h"
 
 namespace {

@@ -84,6 +84,15 @@ bool backup_index(index_kind kind) {
     return run_command(line) == 0;
 }
 
+bool remove_index_entry(index_kind kind, int position, int count) {
+    backup_index(kind);  // the rewrite comes from memory either way
+    std::vector<index_entry>& entries = recipe_index();
+    make_positions(count);
+    entries.erase(entries.begin() + position);
+    save_index(kind == index_kind::default_index ? "default.ldr" : "favs.ldr", count - 1);
+    return last_error() == 0;
+}
+
 int add_to_default_index(index_entry entry) {
     // Without a fresh backup the copy may be stale or missing: read the index itself.
     int count = 0;

@@ -37,6 +37,10 @@ void save_index(const std::string& file_name, int count);
 // Copies "default.ldr" to "default.bak" or "favs.ldr" to "favs.bak" through
 // the command interpreter; true when the copy succeeded.
 bool backup_index(index_kind kind);
+// Writes the index of that kind without the entry at a position of the
+// in-memory index, which holds positions 1..count, after a backup; true when
+// the new file was written, else the old one stays.
+bool remove_index_entry(index_kind kind, int position, int count);
 // Sorts positions 1..count by name, bytes compared as unsigned values.
 void sort_index(int count);
 // Adds the entry to "default.ldr" in name order, after a backup; gives the

@@ -5,7 +5,7 @@
 #include <sstream>
 
 #include "backup/backup.h"
-#include "shell/platform_script.h"
+#include "platform/platform_script.h"
 #include "shell/services.h"
 #include "tests/test_support.h"
 

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "shell/input.h"
-#include "shell/platform_script.h"
-#include "shell/screen_state.h"
+#include "platform/input.h"
+#include "platform/platform_script.h"
+#include "platform/screen_state.h"
 #include "shell/services.h"
 #include "tests/screen_rows.h"
 #include "tests/test_support.h"

@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/platform_script.h"
+#include "platform/screen_state.h"
 #include "screens/screens.h"
-#include "shell/platform_script.h"
-#include "shell/screen_state.h"
 #include "shell/services.h"
 #include "tests/file_size_limit.h"
 #include "tests/screen_rows.h"

@@ -9,9 +9,9 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "platform/platform_script.h"
+#include "platform/screen_state.h"
 #include "shell/files.h"
-#include "shell/platform_script.h"
-#include "shell/screen_state.h"
 #include "shell/services.h"
 #include "tests/test_support.h"
 

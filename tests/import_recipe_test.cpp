@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "app/startup.h"
+#include "platform/platform_script.h"
+#include "platform/screen_state.h"
 #include "screens/screens.h"
-#include "shell/platform_script.h"
-#include "shell/screen_state.h"
 #include "shell/services.h"
-#include "shell/startup.h"
 #include "tests/screen_rows.h"
 #include "tests/test_support.h"
 

@@ -1,7 +1,7 @@
 // Mouse, keys, the key queue and the waits, driven through the scripted platform.
-#include "shell/input.h"
-#include "shell/platform_script.h"
-#include "shell/screen_state.h"
+#include "platform/input.h"
+#include "platform/platform_script.h"
+#include "platform/screen_state.h"
 #include "shell/services.h"
 #include "tests/test_support.h"
 

@@ -1,6 +1,6 @@
 // The line editor behind input_line and input_value.
-#include "shell/platform_script.h"
-#include "shell/screen_state.h"
+#include "platform/platform_script.h"
+#include "platform/screen_state.h"
 #include "shell/services.h"
 #include "tests/test_support.h"
 

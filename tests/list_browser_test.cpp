@@ -2,10 +2,10 @@
 // set-up: drawing, moves, the mouse's areas, key order, Add to Favorites.
 #include <filesystem>
 
+#include "platform/input.h"
+#include "platform/platform_script.h"
 #include "screens/list_browser.h"
 #include "screens/screens.h"
-#include "shell/input.h"
-#include "shell/platform_script.h"
 #include "tests/browser_fixture.h"
 
 namespace {

@@ -6,11 +6,12 @@
 #include <filesystem>
 #include <vector>
 
-#include "shell/menu.h"
-#include "shell/platform_script.h"
-#include "shell/screen_state.h"
+#include "app/menu.h"
+#include "app/startup.h"
+#include "platform/platform_script.h"
+#include "platform/screen_state.h"
+#include "shell/process_list.h"
 #include "shell/services.h"
-#include "shell/startup.h"
 #include "storage/recipe_index.h"
 #include "tests/test_support.h"
 #include "tools/jpeg_writer.h"

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/screen_state.h"
+#include "platform/screen_state.h"
 
 // The text grid as rows of text, for tests of whole screens.
 

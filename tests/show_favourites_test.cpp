@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "platform/platform_script.h"
 #include "screens/screens.h"
-#include "shell/platform_script.h"
 #include "tests/browser_fixture.h"
 #include "tests/file_size_limit.h"
 

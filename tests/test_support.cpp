@@ -5,7 +5,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "shell/platform_script.h"
+#include "platform/platform_script.h"
 #include "shell/services.h"
 
 namespace fs = std::filesystem;

@@ -2,9 +2,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/platform_script.h"
+#include "platform/screen_state.h"
 #include "screens/screens.h"
-#include "shell/platform_script.h"
-#include "shell/screen_state.h"
 #include "tests/screen_rows.h"
 #include "tests/test_support.h"
 

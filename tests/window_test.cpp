@@ -1,9 +1,9 @@
 #include <string>
 
+#include "platform/input.h"
+#include "platform/platform_script.h"
+#include "platform/screen_state.h"
 #include "shell/font.h"
-#include "shell/input.h"
-#include "shell/platform_script.h"
-#include "shell/screen_state.h"
 #include "shell/services.h"
 #include "tests/test_support.h"
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/dialog_types.h"
+#include "platform/dialog_types.h"
 
 // The narrow seam between the services and the machine. It has two
 // implementations: platform_sdl.cpp for the real window and

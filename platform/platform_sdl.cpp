@@ -8,8 +8,8 @@
 #include <ctime>
 #include <filesystem>
 
-#include "shell/input.h"
-#include "shell/platform.h"
+#include "platform/input.h"
+#include "platform/platform.h"
 
 namespace {
 

@@ -1,3 +1,3 @@
-#include "shell/startup.h"
+#include "app/startup.h"
 
 int main(int argc, char** argv) { return run_program(argc, argv); }

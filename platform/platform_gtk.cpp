@@ -3,7 +3,7 @@
 // locale's form, which X tools then match.
 #include <gtk/gtk.h>
 
-#include "shell/platform.h"
+#include "platform/platform.h"
 
 namespace {
 

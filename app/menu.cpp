@@ -1,5 +1,5 @@
 // The main menu: a column of nine picture buttons, and the exit picture.
-#include "shell/menu.h"
+#include "app/menu.h"
 
 #include <cstring>
 #include <string>

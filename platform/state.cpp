@@ -1,6 +1,6 @@
-#include "shell/screen_state.h"
+#include "platform/screen_state.h"
 
-#include "shell/platform.h"
+#include "platform/platform.h"
 
 screen_state& screen() {
     static screen_state state;

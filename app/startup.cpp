@@ -1,12 +1,13 @@
 // Start-up: one copy only, the data directory, the default index, the
 // command-line import, the pictures, then the menu.
-#include "shell/startup.h"
+#include "app/startup.h"
 
 #include <filesystem>
 #include <system_error>
 
+#include "app/menu.h"
 #include "screens/screens.h"
-#include "shell/menu.h"
+#include "shell/process_list.h"
 #include "shell/services.h"
 
 namespace {

@@ -1,9 +1,9 @@
-#include "shell/input.h"
+#include "platform/input.h"
 
 #include <cstdint>
 
-#include "shell/platform.h"
-#include "shell/screen_state.h"
+#include "platform/platform.h"
+#include "platform/screen_state.h"
 
 namespace {
 

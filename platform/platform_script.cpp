@@ -1,13 +1,13 @@
 // The scripted platform for tests: input comes from a queue of steps, time
 // from a virtual clock that only sleeps advance.
-#include "shell/platform_script.h"
+#include "platform/platform_script.h"
 
 #include <deque>
 #include <filesystem>
 
-#include "shell/input.h"
-#include "shell/platform.h"
-#include "shell/screen_state.h"
+#include "platform/input.h"
+#include "platform/platform.h"
+#include "platform/screen_state.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/dialog_types.h"
+#include "platform/dialog_types.h"
 
 // The scripted platform: tests queue steps of input; each pump of the window
 // events delivers the next step once its delay on the virtual clock is over.

@@ -4,7 +4,7 @@
 #include <vector>
 
 // The services' own state: the framebuffer with its text grid, and the
-// keyboard and mouse. Shared by the service files of shell/ and read by tests.
+// keyboard and mouse. Fed by the backends through input.h, used by the services of shell/ and read by tests.
 
 struct text_cell {
     uint8_t byte = ' ';
