@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "screens/picture_waits.h"
@@ -23,7 +22,6 @@ constexpr uint32_t red = 0xFF0000;
 constexpr int picture_top = 430;          // yes/no and continue pictures on the preview
 constexpr int refusal_top = 400;          // continue picture on the menu window
 constexpr uint64_t largest_file = 1 << 20;  // files are read whole; recipes are far smaller
-constexpr size_t longest_name_part = 200;
 
 void print_line(const std::string& text) { print_text(text, true); }
 
@@ -79,24 +77,10 @@ void show_preview(const recipe& dish) {
     set_colour(black, -1);
 }
 
-// The recipe's name made fit for a file name in the program's directory:
-// no separators, characters the shells and the zip tool treat specially, or
-// control bytes; no leading "." (a hidden file, or "." and "..") or "-" (read
-// as an option); short enough to leave room for the digits and ".rcp".
-std::string file_name_part(const std::string& name) {
-    std::string part = name.substr(0, longest_name_part);
-    for (char& c : part) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 32 || byte == 127 || std::string_view("/\\:*?\"<>|").find(c) != std::string_view::npos) c = '_';
-    }
-    if (!part.empty() && (part[0] == '.' || part[0] == '-')) part[0] = '_';
-    return part;
-}
-
 // The name part, then the clock's whole seconds, then ".rcp"; while that is
 // taken it waits for the clock's next second.
 std::string make_import_file_name(const std::string& recipe_name) {
-    const std::string part = file_name_part(recipe_name);
+    const std::string part = recipe_file_name_part(recipe_name);
     for (;;) {
         std::string name = part + int_to_text(static_cast<int64_t>(std::floor(timer_seconds()))) + ".rcp";
         // Anything of that name counts, even a file that can't be read or

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <string_view>
 
 #include "shell/files.h"
 #include "shell/services.h"
@@ -96,4 +97,18 @@ bool is_safe_file_name(const std::string& file_name) {
         start = end + 1;
     }
     return true;
+}
+
+// No separators, characters the shells and the zip tool treat specially, or
+// control bytes; no leading "." (a hidden file, or "." and "..") or "-" (read
+// as an option).
+std::string recipe_file_name_part(const std::string& name) {
+    constexpr size_t longest_part = 200;
+    std::string part = name.substr(0, longest_part);
+    for (char& c : part) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 32 || byte == 127 || std::string_view("/\\:*?\"<>|").find(c) != std::string_view::npos) c = '_';
+    }
+    if (!part.empty() && (part[0] == '.' || part[0] == '-')) part[0] = '_';
+    return part;
 }
