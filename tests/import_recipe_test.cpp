@@ -319,6 +319,18 @@ TEST_F(importer, an_unsafe_recipe_name_gives_a_safe_file_name_and_keeps_the_entr
                   old_index.substr(3));
 }
 
+TEST_F(importer, a_name_that_begins_with_a_dash_or_a_dot_gives_a_file_name_that_begins_with_an_underscore) {
+    for (const std::string name : {"-rf", ".hidden"}) {
+        write_whole_file(pie_path(), "\"" + name + "\",\"\",\"\"\r\n\"\",0\r\n0\r\n0\r\n");
+        import(pie_path(), false);
+    }
+    rows made = files_in(dir);
+    std::erase_if(made, [](const std::string& name) { return !name.ends_with(".rcp"); });
+    ASSERT_EQ(made.size(), 2u);
+    EXPECT_TRUE(made[0].starts_with("_hidden")) << made[0];
+    EXPECT_TRUE(made[1].starts_with("_rf")) << made[1];
+}
+
 TEST_F(importer, a_failed_copy_or_index_update_is_reported) {
     rows missing, unwritable;
     answer(true);  // a missing file with the extension in any case: an empty preview
