@@ -249,7 +249,9 @@ TEST_F(importer, a_file_already_in_the_program_directory_is_copied_even_after_ye
     struct bind_mount {
         const char* at;
         bool made = ::mount(".", at, nullptr, MS_BIND, nullptr) == 0;
-        ~bind_mount() { made && ::umount2(at, MNT_DETACH); }
+        ~bind_mount() {
+            if (made) ::umount2(at, MNT_DETACH);
+        }
     } mount{alias.c_str()};
     if (!mount.made) {
         fs::remove(alias);
@@ -319,16 +321,10 @@ TEST_F(importer, an_unsafe_recipe_name_gives_a_safe_file_name_and_keeps_the_entr
                   old_index.substr(3));
 }
 
-TEST_F(importer, a_name_that_begins_with_a_dash_or_a_dot_gives_a_file_name_that_begins_with_an_underscore) {
-    for (const std::string name : {"-rf", ".hidden"}) {
-        write_whole_file(pie_path(), "\"" + name + "\",\"\",\"\"\r\n\"\",0\r\n0\r\n0\r\n");
-        import(pie_path(), false);
-    }
-    rows made = files_in(dir);
-    std::erase_if(made, [](const std::string& name) { return !name.ends_with(".rcp"); });
-    ASSERT_EQ(made.size(), 2u);
-    EXPECT_TRUE(made[0].starts_with("_hidden")) << made[0];
-    EXPECT_TRUE(made[1].starts_with("_rf")) << made[1];
+TEST_F(importer, a_name_that_begins_with_a_dash_gives_a_file_name_that_begins_with_an_underscore) {
+    write_whole_file(pie_path(), "\"-rf\",\"\",\"\"\r\n\"\",0\r\n0\r\n0\r\n");
+    import(pie_path(), false);
+    EXPECT_TRUE(fs::exists("_rf1000.rcp"));
 }
 
 TEST_F(importer, a_failed_copy_or_index_update_is_reported) {
