@@ -90,36 +90,38 @@ std::string make_import_file_name(const std::string& recipe_name) {
     }
 }
 
-// A file that already lies in the program's directory may be named by an
-// index entry: moving it would leave that entry without its file.
-bool in_program_directory(const std::string& path) {
-    return resolved_parent_dir(path) == resolved_parent_dir(executable_dir() + "/");
-}
-
 void reopen_menu_window() {
     open_window(250, 450, 32);
     set_text_grid(30, 27);
 }
 
-// Places the file in the program's directory and files it in the index,
-// saying on screen how that went.
+// Copies the file into the program's directory, files it in the index and
+// only then, when the user asked for it, deletes the original, saying on
+// screen how that went. The copy is a regular file holding the recipe's
+// bytes also when path is a link; a delete removes the link, not its target.
 void place_and_index(const std::string& path, const recipe& dish, const std::string& new_name, bool delete_original) {
-    const bool move = delete_original && !in_program_directory(path);
     const std::string destination = executable_dir() + "/" + new_name;
-    if (run_command(std::string(move ? "move" : "copy") + " \"" + path + "\" \"" + destination + "\"") != 0) {
-        // A move across file systems may have left its copy behind; the name
-        // was free, so nothing of anyone else's is removed.
-        delete_file(destination);
-        print_line("");
-        print_line(std::string("The recipe file could not be ") + (move ? "moved" : "copied") + "; nothing was imported.");
+    print_line("");
+    if (run_command("copy \"" + path + "\" \"" + destination + "\"") != 0) {
+        print_line("The recipe file could not be copied; nothing was imported.");
         return;
     }
-    print_line("");
     print_line("Updating Database...");
     print_line("This may take some time if you have a large database.");
     change_dir(executable_dir());
-    const int count = add_to_default_index({dish.name, dish.author, dish.source, new_name});
-    print_line(count >= 0 ? "Completed!" : "Database could not be updated!");
+    if (add_to_default_index({dish.name, dish.author, dish.source, new_name}) < 0) {
+        // No copy stays behind that no entry names; the name was free, so
+        // the file is this import's own.
+        delete_file(destination);
+        print_line("Database could not be updated!");
+        return;
+    }
+    print_line("Completed!");
+    // A file that already lies in the program's directory, under any path,
+    // may be named by an index entry: it stays.
+    if (!delete_original || lies_in_directory(path, executable_dir())) return;
+    delete_file(path);
+    if (last_error() != 0) print_line("The original file could not be deleted.");
 }
 
 }  // namespace

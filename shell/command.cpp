@@ -168,9 +168,11 @@ path_info file_info(const std::string& path) {
     return {path_kind::regular, static_cast<uint64_t>(info.st_size)};
 }
 
-std::string resolved_parent_dir(const std::string& path) {
-    std::error_code failed;
-    return std::filesystem::weakly_canonical(std::filesystem::absolute(path, failed).parent_path(), failed).string();
+bool lies_in_directory(const std::string& path, const std::string& dir) {
+    const std::string parent = std::filesystem::path(path).parent_path().string();
+    struct stat holder {}, wanted {};
+    return ::stat(parent.empty() ? "." : parent.c_str(), &holder) == 0 && ::stat(dir.c_str(), &wanted) == 0 &&
+           holder.st_dev == wanted.st_dev && holder.st_ino == wanted.st_ino;
 }
 
 int run_command(const std::string& line) {

@@ -195,7 +195,7 @@ void set_last_error(int error) {
 }
 
 replacement_calls& replacement_system() {
-    static replacement_calls calls{::write, ::fsync, ::close, rename_with_flags};
+    static replacement_calls calls{::write, ::fsync, ::close, rename_with_flags, ::unlink};
     return calls;
 }
 
@@ -367,5 +367,5 @@ int last_error() {
 }
 
 void delete_file(const std::string& path) {
-    error_number = ::unlink(path.c_str()) == 0 || errno == ENOENT ? 0 : errno;
+    error_number = replacement_system().unlink(path.c_str()) == 0 || errno == ENOENT ? 0 : errno;
 }

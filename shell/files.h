@@ -40,12 +40,14 @@ int write_replacement(file_replacement& replacement, const char* bytes, size_t s
 int commit_replacement(file_replacement& replacement);
 void abandon_replacement(file_replacement& replacement);
 
-// The system calls that put a replacement in place. Tests swap them to make
-// one fail or to see their order; rename takes renameat2's flags.
+// The system calls that put a replacement in place, and the one that
+// delete_file makes. Tests swap them to make one fail or to see their order;
+// rename takes renameat2's flags.
 struct replacement_calls {
     ssize_t (*write)(int fd, const void* bytes, size_t size);
     int (*fsync)(int fd);
     int (*close)(int fd);
     int (*rename)(const char* from, const char* to, unsigned flags);
+    int (*unlink)(const char* path);
 };
 replacement_calls& replacement_system();

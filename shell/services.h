@@ -62,6 +62,7 @@ void write_number_field(int number, int64_t value, bool last);
 void print_to_file(int number, const std::string& text, bool line_end);
 void print_number_to_file(int number, int32_t value, bool line_end);
 int last_error();
+// Deletes the directory entry: a link, never the file it points to.
 void delete_file(const std::string& path);
 std::string executable_dir();
 void change_dir(const std::string& path);
@@ -75,9 +76,10 @@ struct path_info {
     uint64_t size = 0;
 };
 path_info file_info(const std::string& path);
-// The directory that holds a path ("DIR/" names DIR itself), absolute and
-// with links resolved as far as they exist.
-std::string resolved_parent_dir(const std::string& path);
+// Whether the directory entry `path` (a link as the link itself) lies in the
+// directory `dir`. The directories are compared by device and inode, so any
+// other way to the same directory (a bind mount, a linked parent) counts too.
+bool lies_in_directory(const std::string& path, const std::string& dir);
 int run_command(const std::string& line);
 std::string command_args();
 double timer_seconds();

@@ -245,6 +245,22 @@ TEST_F(editor, item_numbers_edit_or_delete_and_numbers_outside_the_list_are_refu
     EXPECT_EQ(read_whole_file("5.rcp"), recipe_bytes(soup_heading, {"two, 2", "i4"}, {}));
 }
 
+TEST_F(editor, deleting_a_middle_item_moves_every_later_one_up_at_once) {
+    write_whole_file("5.rcp", recipe_bytes(soup_heading, numbered("i", 6), {"Boil."}));
+    no();
+    no();
+    yes();
+    answer({"3", "D"});
+    remember_screen();
+    answer({""});
+    no();
+    run();
+    rows expected = {"1: i1", "2: i2", "3: i4", "4: i5", "5: i6"};
+    expected.insert(expected.end(), last_page_lines.begin(), last_page_lines.end());
+    EXPECT_EQ(screens[0], expected);
+    EXPECT_EQ(read_whole_file("5.rcp"), recipe_bytes(soup_heading, {"i1", "i2", "i4", "i5", "i6"}, {"Boil."}));
+}
+
 TEST_F(editor, answering_no_throughout_still_saves_both_files_after_their_copies) {
     write_whole_file("5.rcp", soup);
     write_whole_file("default.ldr", old_index);

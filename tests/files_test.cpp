@@ -230,6 +230,7 @@ public:
                            ? -1
                            : ::renameat2(AT_FDCWD, from, AT_FDCWD, to, flags);
             },
+            ::unlink,
         };
     }
     ~recorded_calls() { replacement_system() = saved; }

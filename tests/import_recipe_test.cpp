@@ -1,16 +1,20 @@
 // The recipe importer, driven through the scripted platform, and start-up's
 // handling of a relative path.
+#include <sys/mount.h>
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/startup.h"
 #include "platform/platform_script.h"
 #include "platform/screen_state.h"
 #include "screens/screens.h"
+#include "shell/files.h"
 #include "shell/services.h"
 #include "tests/screen_rows.h"
 #include "tests/test_support.h"
@@ -30,6 +34,37 @@ rows files_in(const fs::path& where) {
     std::sort(names.begin(), names.end());
     return names;
 }
+
+// The files that imports of the pie made in the current directory.
+rows pie_copies() {
+    rows copies = files_in(".");
+    std::erase_if(copies, [](const std::string& name) { return !name.starts_with("Apple pie1"); });
+    return copies;
+}
+
+// For the life of the object, renaming onto or deleting a path that ends in
+// `ending` fails as on a read-only medium.
+class read_only_path {
+public:
+    explicit read_only_path(std::string ending) {
+        saved = replacement_system();
+        path_end = std::move(ending);
+        replacement_system().rename = [](const char* from, const char* to, unsigned flags) {
+            return hit(to) ? -1 : saved.rename(from, to, flags);
+        };
+        replacement_system().unlink = [](const char* path) { return hit(path) ? -1 : saved.unlink(path); };
+    }
+    ~read_only_path() { replacement_system() = saved; }
+
+private:
+    static bool hit(std::string_view path) {
+        if (!path.ends_with(path_end)) return false;
+        errno = EROFS;
+        return true;
+    }
+    static inline replacement_calls saved{};
+    static inline std::string path_end;
+};
 
 class importer : public larder_test {
 protected:
@@ -68,9 +103,10 @@ protected:
     // A whole import: preview accepted, the delete question answered, done.
     // The second question comes when a free name is found: up to two
     // seconds later.
-    void import(const std::string& path, bool delete_original) {
+    void import(const std::string& path, bool delete_original, rows* shown = nullptr) {
         answer(true);
         script::click(delete_original ? 1 : 249, 431, 0, 2500);
+        if (shown) remember_screen(*shown);
         click(1, 431);
         run(path);
         expect_menu_window();
@@ -192,7 +228,7 @@ TEST_F(importer, no_to_delete_copies_into_the_index_in_name_order) {
                                          "This may take some time if you have a large database.", "Completed!"}));
 }
 
-TEST_F(importer, yes_to_delete_moves_the_file_and_a_taken_name_waits_for_the_next_second) {
+TEST_F(importer, yes_to_delete_removes_the_original_and_a_taken_name_waits_for_the_next_second) {
     write_whole_file("Apple pie1000.rcp", "old");
     fs::create_symlink("nowhere", "Apple pie1001.rcp");  // taken although it can't be opened
     import(pie_path(), true);
@@ -206,8 +242,69 @@ TEST_F(importer, yes_to_delete_moves_the_file_and_a_taken_name_waits_for_the_nex
 TEST_F(importer, a_file_already_in_the_program_directory_is_copied_even_after_yes) {
     write_whole_file("Apple pie.rcp", pie_bytes);
     import("Apple pie.rcp", true);
+    // The same directory by another path: a bind mount where the tests may
+    // mount, else a linked parent.
+    const fs::path alias = inbox / "alias";
+    fs::create_directory(alias);
+    struct bind_mount {
+        const char* at;
+        bool made = ::mount(".", at, nullptr, MS_BIND, nullptr) == 0;
+        ~bind_mount() {
+            if (made) ::umount2(at, MNT_DETACH);
+        }
+    } mount{alias.c_str()};
+    if (!mount.made) {
+        fs::remove(alias);
+        fs::create_directory_symlink(dir, alias);
+    }
+    import((alias / "Apple pie.rcp").string(), true);
     EXPECT_EQ(read_whole_file("Apple pie.rcp"), pie_bytes);
+    EXPECT_EQ(pie_copies().size(), 2u);
+}
+
+TEST_F(importer, a_link_gives_a_regular_copy_and_a_delete_takes_only_the_link) {
+    const fs::path link = inbox / "link.rcp";
+    fs::create_symlink("Apple pie.rcp", link);  // relative: it resolves only where it lies
+    import(link.string(), false);
+    import(link.string(), true);
+    const rows copies = pie_copies();
+    ASSERT_EQ(copies.size(), 2u);
+    for (const std::string& name : copies) {
+        EXPECT_FALSE(fs::is_symlink(name)) << name;
+        EXPECT_EQ(read_whole_file(name), pie_bytes) << name;
+    }
+    EXPECT_FALSE(fs::exists(fs::symlink_status(link)));
+    EXPECT_EQ(read_whole_file(pie_path()), pie_bytes);
+
+    // A dangling link is a missing file: nothing is imported, nothing deleted.
+    const std::string index_before = read_whole_file("default.ldr");
+    fs::create_symlink("gone.rcp", link);
+    rows shown;
+    import(link.string(), true, &shown);
+    EXPECT_EQ(shown.back(), "The recipe file could not be copied; nothing was imported.");
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(read_whole_file("default.ldr"), index_before);
+    EXPECT_EQ(pie_copies(), copies);
+}
+
+TEST_F(importer, an_index_that_cannot_be_rewritten_takes_the_copy_away_and_keeps_the_original) {
+    const read_only_path index("default.ldr");
+    rows shown;
+    import(pie_path(), true, &shown);
+    EXPECT_EQ(shown.back(), "Database could not be updated!");
+    EXPECT_EQ(read_whole_file("default.ldr"), old_index);
+    EXPECT_EQ(read_whole_file(pie_path()), pie_bytes);
+    EXPECT_EQ(files_in(dir), (rows{"default.bak", "default.ldr", "in box"}));
+}
+
+TEST_F(importer, an_original_that_cannot_be_deleted_leaves_the_import_standing) {
+    const read_only_path original("in box/Apple pie.rcp");
+    rows shown;
+    import(pie_path(), true, &shown);
+    EXPECT_EQ(last_rows(shown, 2), (rows{"Completed!", "The original file could not be deleted."}));
+    EXPECT_EQ(read_whole_file(pie_path()), pie_bytes);
     EXPECT_EQ(read_whole_file("Apple pie1000.rcp"), pie_bytes);
+    EXPECT_EQ(read_whole_file("default.ldr"), "2\r\n" + pie_entry + "\"Apple pie1000.rcp\"\r\n" + old_index.substr(3));
 }
 
 TEST_F(importer, an_unsafe_recipe_name_gives_a_safe_file_name_and_keeps_the_entry_name) {
@@ -222,6 +319,12 @@ TEST_F(importer, an_unsafe_recipe_name_gives_a_safe_file_name_and_keeps_the_entr
     EXPECT_EQ(read_whole_file("default.ldr"),
               "2\r\n\"" + written_name + "\",\"Bea\",\"Gran\",\"" + part + "1000.rcp\"\r\n" +
                   old_index.substr(3));
+}
+
+TEST_F(importer, a_name_that_begins_with_a_dash_gives_a_file_name_that_begins_with_an_underscore) {
+    write_whole_file(pie_path(), "\"-rf\",\"\",\"\"\r\n\"\",0\r\n0\r\n0\r\n");
+    import(pie_path(), false);
+    EXPECT_TRUE(fs::exists("_rf1000.rcp"));
 }
 
 TEST_F(importer, a_failed_copy_or_index_update_is_reported) {
@@ -243,7 +346,7 @@ TEST_F(importer, a_failed_copy_or_index_update_is_reported) {
     click(1, 431);
     run(pie_path());
     EXPECT_EQ(unwritable.back(), "Database could not be updated!");
-    EXPECT_EQ(read_whole_file("Apple pie1001.rcp"), pie_bytes);  // the clock ran on
+    EXPECT_EQ(files_in(dir), (rows{"default.ldr", "in box"}));  // no copy that no entry names
 }
 
 TEST(start_up, a_relative_import_path_is_taken_from_the_starting_directory) {

@@ -1,5 +1,7 @@
 // The list browser through Browsing recipes, and with Recipe removal's
 // set-up: drawing, moves, the mouse's areas, key order, Add to Favorites.
+#include <unistd.h>
+
 #include <filesystem>
 
 #include "platform/input.h"
@@ -156,6 +158,30 @@ TEST_F(browsing, hints_follow_the_pointer_over_the_options_and_their_gaps) {
               (std::vector<std::string>{view, add, add, view, add, exp, exp, back, back, exp, back, back, blank}));
 }
 
+TEST_F(browsing, a_gap_keeps_the_hint_of_the_option_on_either_side_and_a_click_there_does_nothing) {
+    std::vector<std::string> hints;
+    auto hover = [&](int x) {
+        move(x, 420);
+        at_next_pass([&] { hints.push_back(row_text(23).substr(0, 20)); });
+    };
+    for (int gap : {62, 125, 187}) {
+        hover(gap - 1);
+        hover(gap);
+        hover(gap + 1);
+        hover(gap);
+        click(gap, 420);
+    }
+    note_counter();
+    quit();
+    browse_recipes();
+    const std::string view = "(V) View Recipe     ", add = "(A) Add to Favorites", exp = "(P) Export Recipe   ",
+                      back = "(Q) Return to Menu  ";
+    EXPECT_EQ(hints, (std::vector<std::string>{view, view, add, add, add, add, exp, exp, exp, exp, back, back}));
+    EXPECT_EQ(counters, (std::vector<std::string>{"1 of 3"}));
+    EXPECT_FALSE(fs::exists("favs.ldr"));
+    EXPECT_EQ(script::window().titles, (std::vector<std::string>{"Browsing Recipes"}));
+}
+
 TEST_F(browsing, idle_passes_present_nothing_even_while_a_hint_is_reprinted) {
     int presents = 0;
     move(30, 420);
@@ -225,7 +251,18 @@ TEST_F(browsing, add_to_favorites_appends_line_1_of_the_file_and_starts_again_at
     EXPECT_EQ(script::pointer_x(), 1);
 }
 
-TEST_F(browsing, a_failed_add_to_favorites_says_so_in_red) {
+// Root reads every file: for the life of the object the process acts as
+// nobody, so that a file without read permission can't be read.
+struct acting_as_nobody {
+    const bool dropped = ::geteuid() == 0 && ::seteuid(65534) == 0;
+    ~acting_as_nobody() {
+        if (dropped && ::seteuid(0) != 0) std::abort();
+    }
+};
+
+TEST_F(browsing, a_failed_add_to_favorites_says_so_in_red_and_changes_no_file) {
+    const std::string favs = "1\r\n" + index_line("Old", "", "", "9.rcp");
+    write_whole_file("favs.bak", "0\r\n");
     fs::create_directory("favs.ldr");
     press(key_a);
     snap();
@@ -236,6 +273,28 @@ TEST_F(browsing, a_failed_add_to_favorites_says_so_in_red) {
     EXPECT_EQ(shots[0], (rows{"Recipe could not be", "added to Favorites!"}));
     EXPECT_EQ(counters[0], "1 of 3");
     EXPECT_TRUE(fs::is_directory("favs.ldr"));
+
+    // A file that can't be read, in a directory where it could be replaced.
+    fs::remove("favs.ldr");
+    write_whole_file("favs.ldr", favs);
+    fs::permissions("favs.ldr", fs::perms::none);
+    fs::permissions(dir, fs::perms::all);
+    shots.clear();
+    script::reset();
+    script::set_executable_dir(dir.string());
+    open_window(250, 450, 32);
+    set_text_grid(30, 27);
+    press(key_a);
+    snap();
+    type("\x1B");
+    quit();
+    {
+        const acting_as_nobody nobody;
+        browse_recipes();
+    }
+    EXPECT_EQ(shots[0], (rows{"Recipe could not be", "added to Favorites!"}));
+    EXPECT_EQ(read_whole_file("favs.ldr"), favs);
+    EXPECT_EQ(read_whole_file("favs.bak"), "0\r\n");
 }
 
 TEST_F(browsing, keys_later_in_the_order_win_and_any_key_wins_over_a_click) {

@@ -244,6 +244,31 @@ TEST_F(ingredient_results, each_result_keeps_its_score_in_index_order_within_1_t
     EXPECT_EQ(script::pointer_x(), 1);
 }
 
+TEST_F(search, an_ingredient_term_ends_at_its_comma) {
+    write_whole_file("default.ldr", "3\r\n" + index_line("Salted", "", "", "1.rcp") +
+                                        index_line("Peppered", "", "", "2.rcp") + index_line("Both", "", "", "3.rcp"));
+    write_whole_file("1.rcp", recipe_text("Salted", "", "", "", 1, {"salt"}, {}));
+    write_whole_file("2.rcp", recipe_text("Peppered", "", "", "", 1, {"pepper"}, {}));
+    write_whole_file("3.rcp", recipe_text("Both", "", "", "", 1, {"salt, pepper"}, {}));
+    std::vector<rows> found;
+    for (const std::string term : {"salt", "salt, pepper"}) {
+        restart();
+        shots.clear();
+        answer({"1", term});
+        script::wait(1000);
+        snap();
+        press(right);
+        snap();
+        press(key_q);
+        search_recipes(4);
+        rows shown;
+        for (const rows& shot : shots) shown.push_back(shot[0] + " " + shot[4]);
+        found.push_back(shown);
+    }
+    EXPECT_EQ(found[0], (rows{"1 of 2 Salted", "2 of 2 Both"}));
+    EXPECT_EQ(found[1], found[0]);
+}
+
 TEST_F(search, sixty_matches_page_up_to_the_last_and_back) {
     write_whole_file("default.ldr", numbered_index(60));
     answer({"R"});
