@@ -92,23 +92,31 @@ Uint32 event_window(const SDL_Event& event) {
     }
 }
 
+// Starts SDL's video.
+bool start_video(std::string& failure) {
+    // A software framebuffer is all we need; GL would only cost start-up
+    // time and memory. SIGTERM and Ctrl-C end the program as usual.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+        failure = SDL_GetError();
+        const char* x11 = std::getenv("DISPLAY");
+        const char* wayland = std::getenv("WAYLAND_DISPLAY");
+        if ((!x11 || !*x11) && (!wayland || !*wayland))
+            failure = "neither DISPLAY nor WAYLAND_DISPLAY is set (" + failure + ")";
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
-bool platform_open_window(int width, int height, const std::string& title) {
-    if (!SDL_WasInit(SDL_INIT_VIDEO)) {
-        // A software framebuffer is all we need; GL would only cost start-up
-        // time and memory. SIGTERM and Ctrl-C end the program as usual.
-        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-        SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-        if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-            std::fprintf(stderr, "SDL_Init failed: %s\n", SDL_GetError());
-            return false;
-        }
-    }
+bool platform_open_window(int width, int height, const std::string& title, std::string& failure) {
+    if (!SDL_WasInit(SDL_INIT_VIDEO) && !start_video(failure)) return false;
     platform_close_window();
     window = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, width, height,
                               SDL_WINDOW_SHOWN);
-    if (!window) std::fprintf(stderr, "SDL_CreateWindow failed: %s\n", SDL_GetError());
+    if (!window) failure = SDL_GetError();
     return window != nullptr;
 }
 
