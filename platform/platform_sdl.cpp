@@ -97,18 +97,34 @@ Uint32 event_window(const SDL_Event& event) {
 
 void feed_pointer(int x, int y) { feed_mouse_motion(to_logical(x, scale), to_logical(y, scale)); }
 
+bool variable_set(const char* name) {
+    const char* value = std::getenv(name);
+    return value && *value;
+}
+
 // Starts SDL's video and settles the scale for the program's whole run.
+// Where no display answers, SDL falls back to drawing off screen, and the
+// program would run unseen; a driver named in SDL_VIDEODRIVER is the user's
+// own choice, though.
 bool start_video(std::string& failure) {
+    const bool driver_chosen = variable_set("SDL_VIDEODRIVER");
+    if (!driver_chosen && !variable_set("DISPLAY") && !variable_set("WAYLAND_DISPLAY")) {
+        failure = "neither DISPLAY nor WAYLAND_DISPLAY is set";
+        return false;
+    }
     // A software framebuffer is all we need; GL would only cost start-up
     // time and memory. SIGTERM and Ctrl-C end the program as usual.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         failure = SDL_GetError();
-        const char* x11 = std::getenv("DISPLAY");
-        const char* wayland = std::getenv("WAYLAND_DISPLAY");
-        if ((!x11 || !*x11) && (!wayland || !*wayland))
-            failure = "neither DISPLAY nor WAYLAND_DISPLAY is set (" + failure + ")";
+        return false;
+    }
+    const std::string driver = SDL_GetCurrentVideoDriver();
+    if (!driver_chosen && (driver == "offscreen" || driver == "dummy")) {
+        SDL_Quit();
+        const char* name = variable_set("DISPLAY") ? "DISPLAY" : "WAYLAND_DISPLAY";
+        failure = std::string("no display answered at ") + name + "=" + std::getenv(name);
         return false;
     }
     SDL_DisplayMode mode{};
