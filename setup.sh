@@ -7,9 +7,9 @@ set -eu
 cd "$(dirname "$0")"
 what=${1:-run}
 
-packages="g++ cmake pkg-config libsdl2-dev libjpeg62-turbo-dev libgtk-3-dev console-setup-linux
+packages="g++ cmake pkg-config libsdl2-dev libjpeg62-turbo-dev libpng-dev libgtk-3-dev console-setup-linux
 libgumbo-dev nlohmann-json3-dev libgtest-dev libbenchmark-dev zip"
-[ "$what" = test ] && packages="$packages xvfb xdotool x11-utils imagemagick unzip"
+[ "$what" = test ] && packages="$packages xvfb xdotool x11-utils imagemagick unzip desktop-file-utils"
 
 missing=""
 for p in $packages; do

@@ -59,6 +59,14 @@ void draw_or_stand_in(int x, int y, const std::optional<image>& picture, int wid
 
 bool left_button(const mouse_reading& m) { return (m.buttons & 1) != 0; }
 
+// Takes every typed key; true when the window's close button was among them.
+// The menu has no use for other keys, and the next screen must not get them.
+bool close_button_pressed() {
+    bool pressed = false;
+    for (std::string key = read_key(); !key.empty(); key = read_key()) pressed |= key == "\xFF" "k";
+    return pressed;
+}
+
 void draw_menu(const menu_pictures& pictures) {
     for (const button_file& b : button_files)
         draw_or_stand_in(0, (b.slot - 1) * 50, pictures.buttons[b.slot - 1], 250, 50, b.label);
@@ -77,6 +85,9 @@ void confirm_exit(const menu_pictures& pictures) {
     }
     for (;;) {
         pause(75);
+        // The close button means nothing here; taken now, it can't send the
+        // menu back here after Stay.
+        close_button_pressed();
         mouse_reading m = poll_mouse();
         if (m.x < 1 || m.y < 288 || m.y > 317) continue;
         if (m.x >= 66 && m.x <= 109 && left_button(m)) end_program(0);
@@ -132,11 +143,13 @@ void run_menu(const menu_pictures& pictures) {
         set_window_title("Larderon - Main");
         set_text_grid(30, 27);
         draw_menu(pictures);
+        // The window's close button leads to the exit picture, as Exit does.
         mouse_reading m = poll_mouse();
-        while (!(m.x >= 1 && m.y >= 2 && left_button(m))) {
+        bool closing = false;
+        while (!(m.x >= 1 && m.y >= 2 && left_button(m)) && !(closing = close_button_pressed())) {
             pause(25);
             m = poll_mouse();
         }
-        run_command_of(m.y / 50, pictures);
+        run_command_of(closing ? 8 : m.y / 50, pictures);
     }
 }

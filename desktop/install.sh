@@ -1,8 +1,8 @@
 #!/bin/sh
 # Lets the desktop open recipe files (*.rcp) with Larderon: writes the
-# program's desktop entry and the recipe file type into the user's data
+# program's icon, desktop entry and the recipe file type into the user's data
 # directory (${XDG_DATA_HOME:-$HOME/.local/share}) and refreshes the desktop's
-# caches of both. Running it again replaces the same files.
+# caches of them. Running it again replaces the same files.
 # Usage: desktop/install.sh INSTALL_DIR   (the directory holding larderon)
 set -eu
 
@@ -15,6 +15,9 @@ case "$dir" in
 esac
 
 data=${XDG_DATA_HOME:-$HOME/.local/share}
+for size in 48 128 256; do
+  [ -f "$dir/icons/larderon-$size.png" ] || { echo "$0: no icons in $dir/icons" >&2; exit 1; }
+done
 mkdir -p "$data/applications" "$data/mime/packages"
 
 # The program's path in the Exec key: quoted for the Exec line (a backslash
@@ -30,12 +33,21 @@ replace() {
   mv -f "$1.new" "$1"
 }
 
+# The icon at each size in the hicolor theme, which every icon theme falls
+# back to; touching the theme's directory tells icon caches to look again.
+for size in 48 128 256; do
+  mkdir -p "$data/icons/hicolor/${size}x$size/apps"
+  replace "$data/icons/hicolor/${size}x$size/apps/larderon.png" <"$dir/icons/larderon-$size.png"
+done
+touch "$data/icons/hicolor"
+
 replace "$data/applications/larderon.desktop" <<ENTRY
 [Desktop Entry]
 Type=Application
 Name=Larderon
 Comment=Keep your recipe collection
 Exec="$program" %f
+Icon=larderon
 MimeType=application/x-larderon-recipe;
 Terminal=false
 Categories=Utility;

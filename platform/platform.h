@@ -11,7 +11,9 @@
 // Events reach the services only through the feed functions of input.h,
 // called from platform_pump_events.
 
-bool platform_open_window(int width, int height, const std::string& title);
+// Opens a window of width x height of the program's pixels; false, with the
+// reason in `failure`, when none can be opened (no display, say).
+bool platform_open_window(int width, int height, const std::string& title, std::string& failure);
 void platform_close_window();
 void platform_set_title(const std::string& title);
 // Shows a whole frame of 0x00RRGGBB pixels, width * height of them.

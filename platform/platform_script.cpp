@@ -49,7 +49,11 @@ constexpr double give_up_ms = 10 * 60 * 1000;
 
 // ---- the platform ---------------------------------------------------------
 
-bool platform_open_window(int width, int height, const std::string& title) {
+bool platform_open_window(int width, int height, const std::string& title, std::string& failure) {
+    if (!state().display) {
+        failure = "no display in this test";
+        return false;
+    }
     scripted_window& w = state().window;
     w.open = true;
     w.width = width;

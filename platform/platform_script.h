@@ -70,7 +70,8 @@ void call(std::function<void()> action, int delay_ms = 0);
 void answer_save_dialog(const std::string& path, int filter = 1);
 void cancel_save_dialog();
 void answer_question(bool yes);
-// As on a machine without a display: no dialog can be shown.
+// As on a machine without a display: no window opens and no dialog can be
+// shown. Takes effect at once, also for a program that runs already.
 void no_display();
 // What executable_dir() names: the test's directory, say. Empty: the test
 // program's own.

@@ -4,16 +4,19 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <ctime>
 #include <filesystem>
+#include <vector>
 
 #include "platform/input.h"
 #include "platform/platform.h"
+#include "platform/scale.h"
 
 namespace {
 
 SDL_Window* window = nullptr;
+int scale = 1;                       // window pixels per program pixel, each way
+std::vector<uint32_t> magnified;     // the frame at window size, where SDL must convert it
 
 // SDL scancodes to PC scancodes of set 1 (0 where the PC key has none).
 int set1_scancode(SDL_Scancode code) {
@@ -92,23 +95,54 @@ Uint32 event_window(const SDL_Event& event) {
     }
 }
 
+void feed_pointer(int x, int y) { feed_mouse_motion(to_logical(x, scale), to_logical(y, scale)); }
+
+bool variable_set(const char* name) {
+    const char* value = std::getenv(name);
+    return value && *value;
+}
+
+// Starts SDL's video and settles the scale for the program's whole run.
+// Where no display answers, SDL falls back to drawing off screen, and the
+// program would run unseen; a driver named in SDL_VIDEODRIVER is the user's
+// own choice, though.
+bool start_video(std::string& failure) {
+    const bool driver_chosen = variable_set("SDL_VIDEODRIVER");
+    if (!driver_chosen && !variable_set("DISPLAY") && !variable_set("WAYLAND_DISPLAY")) {
+        failure = "neither DISPLAY nor WAYLAND_DISPLAY is set";
+        return false;
+    }
+    // A software framebuffer is all we need; GL would only cost start-up
+    // time and memory. SIGTERM and Ctrl-C end the program as usual.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+        failure = SDL_GetError();
+        return false;
+    }
+    const std::string driver = SDL_GetCurrentVideoDriver();
+    if (!driver_chosen && (driver == "offscreen" || driver == "dummy")) {
+        SDL_Quit();
+        const char* name = variable_set("DISPLAY") ? "DISPLAY" : "WAYLAND_DISPLAY";
+        failure = std::string("no display answered at ") + name + "=" + std::getenv(name);
+        return false;
+    }
+    SDL_DisplayMode mode{};
+    const int display_height = SDL_GetDesktopDisplayMode(0, &mode) == 0 ? mode.h : 0;
+    const scale_choice choice = choose_scale(std::getenv("LARDERON_SCALE"), std::getenv("GDK_SCALE"), display_height);
+    for (const std::string& line : choice.complaints) std::fprintf(stderr, "%s\n", line.c_str());
+    scale = choice.scale;
+    return true;
+}
+
 }  // namespace
 
-bool platform_open_window(int width, int height, const std::string& title) {
-    if (!SDL_WasInit(SDL_INIT_VIDEO)) {
-        // A software framebuffer is all we need; GL would only cost start-up
-        // time and memory. SIGTERM and Ctrl-C end the program as usual.
-        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-        SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-        if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-            std::fprintf(stderr, "SDL_Init failed: %s\n", SDL_GetError());
-            return false;
-        }
-    }
+bool platform_open_window(int width, int height, const std::string& title, std::string& failure) {
+    if (!SDL_WasInit(SDL_INIT_VIDEO) && !start_video(failure)) return false;
     platform_close_window();
-    window = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, width, height,
-                              SDL_WINDOW_SHOWN);
-    if (!window) std::fprintf(stderr, "SDL_CreateWindow failed: %s\n", SDL_GetError());
+    window = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, width * scale,
+                              height * scale, SDL_WINDOW_SHOWN);
+    if (!window) failure = SDL_GetError();
     return window != nullptr;
 }
 
@@ -123,23 +157,24 @@ void platform_set_title(const std::string& title) {
     if (window) SDL_SetWindowTitle(window, title.c_str());
 }
 
+// Each program pixel becomes a scale x scale block of the window's surface:
+// straight into it when it holds 0x00RRGGBB pixels, else through a buffer
+// that SDL converts.
 void platform_present(const uint32_t* pixels, int width, int height) {
     if (!window) return;
     SDL_Surface* surface = SDL_GetWindowSurface(window);
-    if (!surface) return;
-    int pitch = width * 4;
-    if (surface->format->format == SDL_PIXELFORMAT_RGB888 && surface->w == width && surface->h == height) {
-        SDL_LockSurface(surface);
-        for (int y = 0; y < height; ++y)
-            std::memcpy(static_cast<uint8_t*>(surface->pixels) + static_cast<size_t>(y) * surface->pitch,
-                        pixels + static_cast<size_t>(y) * width, static_cast<size_t>(pitch));
-        SDL_UnlockSurface(surface);
+    const int shown_width = width * scale, shown_height = height * scale;
+    if (!surface || surface->w < shown_width || surface->h < shown_height) return;
+    SDL_LockSurface(surface);
+    if (surface->format->format == SDL_PIXELFORMAT_RGB888) {
+        magnify(pixels, width, height, scale, static_cast<uint8_t*>(surface->pixels), surface->pitch);
     } else {
-        SDL_LockSurface(surface);
-        SDL_ConvertPixels(width, height, SDL_PIXELFORMAT_RGB888, pixels, pitch, surface->format->format,
-                          surface->pixels, surface->pitch);
-        SDL_UnlockSurface(surface);
+        magnified.resize(static_cast<size_t>(shown_width) * static_cast<size_t>(shown_height));
+        magnify(pixels, width, height, scale, reinterpret_cast<uint8_t*>(magnified.data()), shown_width * 4);
+        SDL_ConvertPixels(shown_width, shown_height, SDL_PIXELFORMAT_RGB888, magnified.data(), shown_width * 4,
+                          surface->format->format, surface->pixels, surface->pitch);
     }
+    SDL_UnlockSurface(surface);
     SDL_UpdateWindowSurface(window);
 }
 
@@ -158,10 +193,10 @@ void platform_pump_events() {
         }
         case SDL_KEYUP: feed_key_up(set1_scancode(event.key.keysym.scancode)); break;
         case SDL_TEXTINPUT: feed_text(event.text.text); break;
-        case SDL_MOUSEMOTION: feed_mouse_motion(event.motion.x, event.motion.y); break;
+        case SDL_MOUSEMOTION: feed_pointer(event.motion.x, event.motion.y); break;
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP:
-            feed_mouse_motion(event.button.x, event.button.y);
+            feed_pointer(event.button.x, event.button.y);
             feed_mouse_button(button_number(event.button.button), event.type == SDL_MOUSEBUTTONDOWN);
             break;
         case SDL_MOUSEWHEEL: feed_mouse_wheel(event.wheel.y); break;
@@ -172,7 +207,8 @@ void platform_pump_events() {
 }
 
 void platform_warp_pointer(int x, int y) {
-    if (window) SDL_WarpMouseInWindow(window, x, y);
+    // The middle of the pixel's block, so that the pointer reads back as it.
+    if (window) SDL_WarpMouseInWindow(window, x * scale + scale / 2, y * scale + scale / 2);
 }
 
 void platform_show_pointer(bool visible) { SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE); }

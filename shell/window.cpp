@@ -99,12 +99,20 @@ void print_to_console(const std::string& text, bool line_end) {
 
 }  // namespace
 
+// Every screen runs in a window, so a program that can't have one ends
+// rather than poll a window that isn't there.
 void open_window(int width, int height, int /*depth: always 32*/) {
     screen_state& s = screen();
     if (s.open) platform_close_window();
-    s.open = platform_open_window(width, height, s.title);
-    s.width = s.open ? width : 0;
-    s.height = s.open ? height : 0;
+    s.open = false;
+    std::string failure;
+    if (!platform_open_window(width, height, s.title, failure)) {
+        std::fprintf(stderr, "Larderon needs a graphical display: %s\n", failure.c_str());
+        end_program(1);
+    }
+    s.open = true;
+    s.width = width;
+    s.height = height;
     s.pixels.assign(static_cast<size_t>(s.width) * static_cast<size_t>(s.height), 0x000000);
     s.foreground = 0xFFFFFF;
     s.background = 0x000000;

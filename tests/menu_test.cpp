@@ -113,6 +113,32 @@ TEST_F(menu, leave_area_ends_with_code_zero_at_both_edges) {
     EXPECT_EQ(run(), 0);
 }
 
+// The window's close button at the menu is a click on Exit; at the exit
+// picture it means nothing, and Stay then leaves the menu at rest.
+TEST_F(menu, the_close_button_leads_to_the_exit_picture_and_means_nothing_there) {
+    script::close_button(30);
+    script::call([] { EXPECT_EQ(script::window().title, "Thank You."); }, 100);
+    script::close_button(30);
+    script::click(150, 300, 0, 100);  // stay
+    script::call([] { EXPECT_EQ(script::window().title, "Larderon - Main"); }, 300);
+    leave();
+    EXPECT_EQ(run(), 0);
+    const auto& titles = script::window().titles;
+    EXPECT_EQ(std::count(titles.begin(), titles.end(), "Thank You."), 2);
+    EXPECT_EQ(passes(), 2);
+}
+
+// Without a display the program says why in one line and ends with status 1,
+// never polling without a window.
+TEST_F(menu, a_window_that_cannot_be_opened_ends_the_program_with_one_line) {
+    script::call(script::no_display, 30);
+    script::click(100, 49, 0, 30);  // Add opens a window of its own
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(run(), 1);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Larderon needs a graphical display: no display in this test\n");
+    EXPECT_FALSE(screen().open);
+}
+
 TEST_F(menu, a_deleted_index_is_made_again_on_the_next_pass) {
     write_whole_file("default.ldr", "3\r\n");
     script::call([] { std::filesystem::remove("default.ldr"); }, 30);

@@ -98,20 +98,21 @@ bool is_blank(const std::vector<uint8_t>& rows) {
     return true;
 }
 
-// The 256 glyphs of one font in byte order. Bytes 0 and 32 are blank by
-// nature; every other byte must show something, so a missing or empty glyph
-// (the no-break space, for one) becomes the box.
+// The 256 glyphs of one font in byte order. Bytes 0, 32 and 160 (the
+// no-break space, common in text pasted from web pages) are blank by nature;
+// every other byte must show something, so a missing or empty glyph becomes
+// the box.
 std::vector<std::vector<uint8_t>> glyphs_by_byte(const psf_font& font) {
     std::vector<std::vector<uint8_t>> result;
     for (int byte = 0; byte < 256; ++byte) {
-        if (byte == 0) {
+        if (byte == 0 || byte == 32 || byte == 0xA0) {
             result.emplace_back(static_cast<size_t>(font.height), 0);
             continue;
         }
         const auto found = font.glyph_of.find(code_point(byte));
         const bool known = code_point(byte) != 0 && found != font.glyph_of.end();
         std::vector<uint8_t> rows = known ? font.glyphs[static_cast<size_t>(found->second)] : box_glyph(font.height);
-        if (byte != 32 && is_blank(rows)) rows = box_glyph(font.height);
+        if (is_blank(rows)) rows = box_glyph(font.height);
         result.push_back(rows);
     }
     return result;

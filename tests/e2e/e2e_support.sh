@@ -5,6 +5,8 @@ home="$work/home"
 pids_to_end=()
 # Nothing a test starts may touch the real home directory.
 export HOME="$work/user" XDG_DATA_HOME="$work/user/.local/share"
+# The tests click at the program's own pixels.
+export LARDERON_SCALE=1
 mkdir -p "$HOME"
 
 fail() {

@@ -15,6 +15,12 @@ entry="$XDG_DATA_HOME/applications/larderon.desktop"
 exec_line=$(sed -n 's/^Exec=//p' "$entry")
 [ "$exec_line" = "\"$home/larderon\" %f" ] || fail "Exec line is: $exec_line"
 grep -qx 'MimeType=application/x-larderon-recipe;' "$entry" || fail "no MimeType line in $(cat "$entry")"
+grep -qx 'Icon=larderon' "$entry" || fail "no Icon line in $(cat "$entry")"
+desktop-file-validate "$entry" || fail "the desktop entry does not validate"
+for size in 48 128 256; do
+  icon="$XDG_DATA_HOME/icons/hicolor/${size}x$size/apps/larderon.png"
+  [ "$(identify -format '%m %wx%h' "$icon")" = "PNG ${size}x$size" ] || fail "$icon is $(identify "$icon")"
+done
 if command -v update-mime-database >/dev/null; then
   grep -q ':application/x-larderon-recipe:\*\.rcp$' "$XDG_DATA_HOME/mime/globs2" ||
     fail "mime/globs2 does not map *.rcp"

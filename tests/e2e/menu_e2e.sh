@@ -1,13 +1,29 @@
 #!/bin/bash
 # Installs the real program into a fresh directory, starts it under Xvfb and
-# works its main menu with xdotool: window, pictures, empty index, the
-# single-instance rule and both ways through the exit picture.
+# works its main menu with xdotool: a start without a display, window,
+# pictures, empty index, the single-instance rule and both ways through the
+# exit picture.
 set -eu
 build=$1
 source "$(dirname "$0")/e2e_support.sh"
 start_display
 install_program "$build"
 cd "$home"
+
+# Without a display the program says so in one line and ends within 2 s with
+# status 1, leaving nothing behind that would stop the next start.
+env -u DISPLAY -u WAYLAND_DISPLAY "$home/larderon" 2>"$work/no_display.err" &
+pid=$!
+for _ in $(seq 20); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$pid" 2>/dev/null && fail "without a display the program still runs after 2 s"
+set +e
+wait "$pid"
+code=$?
+set -e
+pid=
+[ "$code" -eq 1 ] || fail "without a display the program ended with $code"
+[ "$(cat "$work/no_display.err")" = "Larderon needs a graphical display: neither DISPLAY nor WAYLAND_DISPLAY is set" ] ||
+  fail "without a display it said: $(cat "$work/no_display.err")"
 
 # Started from another directory: the program makes its own directory current.
 env -C / "$home/larderon" &

@@ -1,8 +1,11 @@
 // A small program on the real SDL platform for the end-to-end test: it opens
 // the menu-sized window and reports on standard output what the services see.
+// Given the data directory, it draws the menu's buttons as the menu does.
+// Key 1 puts the pointer at (1, 1); key 2 opens the large window.
 #include <cstdio>
 #include <string>
 
+#include "shell/jpeg.h"
 #include "shell/services.h"
 
 int main(int argc, char** argv) {
@@ -11,6 +14,12 @@ int main(int argc, char** argv) {
     set_window_title("Service Probe");
     set_text_grid(30, 27);
     print_text("probe ready", true);
+    if (argc > 1) {
+        const char* buttons[] = {"add", "fav", "browse", "srchname", "srchauth", "srchsrc", "srchingred", "remove", "abhp"};
+        for (int slot = 0; slot < 9; ++slot)
+            if (auto picture = load_jpeg_image(std::string(argv[1]) + "/" + buttons[slot] + ".jpg"))
+                put_image(0, slot * 50, *picture);
+    }
     std::printf("ready\n");
     std::fflush(stdout);
     mouse_reading last{-2, -2, -2, -2};
@@ -30,6 +39,13 @@ int main(int argc, char** argv) {
             for (unsigned char c : key) std::printf(" %d", c);
             std::printf("\n");
             if (key == "\xFFk") end_program(0);
+            if (key == "1") set_mouse(1, 1, -1);
+            if (key == "2") {
+                open_window(640, 480, 32);
+                set_window_title("Service Probe Large");
+                set_text_grid(80, 30);
+                print_text("large", true);
+            }
         }
         std::fflush(stdout);
         pause(20);
