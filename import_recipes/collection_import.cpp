@@ -48,7 +48,6 @@ std::string collection_import::open() {
     if (last_error() != 0 && last_error() != ENOENT)
         return dir + "/default.ldr could not be read: " + reason(last_error()) + ".";
     std::vector<index_entry>& entries = recipe_index();
-    known.reserve(static_cast<size_t>(count));
     for (int i = 1; i <= count; ++i) {
         index_entry& entry = entries[static_cast<size_t>(i)];
         by_fields.emplace(hash_of_fields(entry.name, entry.author, entry.source), static_cast<uint32_t>(i - 1));
@@ -117,7 +116,7 @@ std::string collection_import::write_file(const recipe& dish, std::string_view b
         batch_open = true;
     }
     const std::string part = recipe_file_name_part(dish.name);
-    unsigned& number = next_number[part];
+    unsigned& number = next_number[std::hash<std::string>{}(part)];
     for (;;) {
         file_name = part + std::to_string(++number) + ".rcp";
         if (taken.contains(file_name)) continue;
@@ -133,14 +132,15 @@ std::string collection_import::finish() {
         abandon();
         return "The new recipe files could not be put on disk in " + dir + ": " + reason(failure) + ".";
     }
-    std::vector<index_entry> added;
-    added.reserve(known.size() - listed);
-    for (size_t i = listed; i < known.size(); ++i) added.push_back(std::move(known[i].entry));
-    // What found duplicates and names is done with: its memory goes first.
-    known = {};
+    // What found duplicates and names is done with: its memory goes before
+    // the index needs its own.
     by_fields = {};
     taken = {};
     next_number = {};
+    known.erase(known.begin(), known.begin() + static_cast<std::ptrdiff_t>(listed));
+    std::vector<index_entry> added;
+    added.reserve(known.size() + listed + 1);  // room for the index's entries too, loaded anew
+    for (; !known.empty(); known.pop_front()) added.push_back(std::move(known.front().entry));
     if (add_entries_to_default_index(std::move(added)) < 0) {
         const int failure = last_error() != 0 ? last_error() : EIO;
         abandon();

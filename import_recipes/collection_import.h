@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -49,11 +50,11 @@ private:
 
     std::string dir;
     bool dry_run;
-    std::vector<known_recipe> known;  // the listed recipes, then this run's
+    std::deque<known_recipe> known;  // the listed recipes, then this run's; grows without copying
     size_t listed = 0;
     std::unordered_multimap<uint64_t, uint32_t> by_fields;  // name, author and source to places in `known`
     std::unordered_set<std::string> taken;                  // the directory's names when the run began
-    std::unordered_map<std::string, unsigned> next_number;  // the next number to try after a name part
+    std::unordered_map<uint64_t, unsigned> next_number;     // by a name part's hash: the last number given
     file_batch batch;
     bool batch_open = false;
 };

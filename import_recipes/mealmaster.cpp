@@ -14,9 +14,10 @@ constexpr size_t kept_items = 1000;
 constexpr size_t longest_item = 16384;
 constexpr size_t kept_direction_bytes = size_t{1} << 20;
 
-// The columns of an ingredient: amount in 1-7, unit in 9-10, text from 12;
-// a second ingredient starts at column 42 in the same layout.
-constexpr size_t unit_at = 8, text_at = 11, second_column_at = 41;
+// The columns of an ingredient, counted in characters: amount in 1-7, unit
+// in 9-10, text from 12; a second ingredient starts at column 42 in the
+// same layout.
+constexpr size_t amount_width = 7, unit_at = 8, text_at = 11, second_column_at = 41;
 
 std::string_view trimmed(std::string_view text) {
     const size_t first = text.find_first_not_of(" \t");
@@ -24,8 +25,19 @@ std::string_view trimmed(std::string_view text) {
     return text.substr(first, text.find_last_not_of(" \t") - first + 1);
 }
 
-std::string_view part_of(std::string_view line, size_t from, size_t length = std::string_view::npos) {
-    return from >= line.size() ? std::string_view{} : line.substr(from, length);
+// Where the character at a place (from 0) begins; the end when there is none.
+size_t byte_of_char(std::string_view text, size_t place) {
+    for (size_t i = 0; i < text.size(); ++i) {
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) continue;  // inside a character
+        if (place-- == 0) return i;
+    }
+    return text.size();
+}
+
+// `count` characters from the place `from`, as far as the text has them.
+std::string_view chars(std::string_view text, size_t from, size_t count = std::string_view::npos) {
+    text.remove_prefix(byte_of_char(text, from));
+    return count == std::string_view::npos ? text : text.substr(0, byte_of_char(text, count));
 }
 
 bool starts_with_marker(std::string_view line) {
@@ -64,28 +76,31 @@ int first_number(std::string_view text) {
     return failure == std::errc{} ? value : 0;
 }
 
-bool is_amount(std::string_view text) {
-    return text.find_first_not_of("0123456789/.- ") == std::string_view::npos;
+bool has_letter(std::string_view text) {
+    return std::any_of(text.begin(), text.end(), [](char c) { return std::isalpha(static_cast<unsigned char>(c)); });
 }
 
 bool is_unit(std::string_view text) {
     return std::all_of(text.begin(), text.end(), [](char c) { return c == ' ' || std::isalpha(static_cast<unsigned char>(c)); });
 }
 
+bool blank_or_none(std::string_view character) {
+    return character.empty() || character == " ";
+}
+
 // Whether a piece of a line is laid out in the ingredient columns: an
-// amount, a blank, a unit of letters, a blank.
+// amount (digits, fractions, no letters), a blank, a unit of letters, a blank.
 bool in_columns(std::string_view piece) {
-    return is_amount(piece.substr(0, std::min(piece.size(), unit_at))) &&
-           (piece.size() <= unit_at - 1 || piece[unit_at - 1] == ' ') && is_unit(part_of(piece, unit_at, 2)) &&
-           (piece.size() <= text_at - 1 || piece[text_at - 1] == ' ');
+    return !has_letter(chars(piece, 0, amount_width)) && blank_or_none(chars(piece, amount_width, 1)) &&
+           is_unit(chars(piece, unit_at, 2)) && blank_or_none(chars(piece, text_at - 1, 1));
 }
 
 // A line holds a second ingredient when column 41 is blank and what starts
 // at column 42 is laid out in the columns: a long text that merely runs
 // past column 42 has letters where the amount would be.
 bool has_second_column(std::string_view line) {
-    if (line.size() <= second_column_at || line[second_column_at - 1] != ' ') return false;
-    const std::string_view second = line.substr(second_column_at);
+    if (chars(line, second_column_at - 1, 1) != " ") return false;
+    const std::string_view second = chars(line, second_column_at);
     return !trimmed(second).empty() && in_columns(second);
 }
 
@@ -185,11 +200,11 @@ void mealmaster_reader::add_ingredient_line(std::string_view line) {
     const bool two = has_second_column(line);
     auto piece_of = [](std::string_view text) -> piece {
         if (!in_columns(text)) return {"", "", std::string(trimmed(text))};
-        return {std::string(trimmed(text.substr(0, std::min(text.size(), unit_at - 1)))),
-                std::string(trimmed(part_of(text, unit_at, 2))), std::string(trimmed(part_of(text, text_at)))};
+        return {std::string(trimmed(chars(text, 0, amount_width))), std::string(trimmed(chars(text, unit_at, 2))),
+                std::string(trimmed(chars(text, text_at)))};
     };
-    add_ingredient(piece_of(two ? line.substr(0, second_column_at) : line), left_column_has_one);
-    if (two && right_column.size() < kept_items) right_column.push_back(piece_of(line.substr(second_column_at)));
+    add_ingredient(piece_of(two ? chars(line, 0, second_column_at) : line), left_column_has_one);
+    if (two && right_column.size() < kept_items) right_column.push_back(piece_of(chars(line, second_column_at)));
     else if (two) ++extra.ingredients;
 }
 

@@ -1,4 +1,5 @@
 #include <cerrno>
+#include <iterator>
 
 #include "shell/services.h"
 #include "storage/recipe_index.h"
@@ -18,11 +19,13 @@ int add_entries_to_default_index(std::vector<index_entry> added) {
     int count = 0;
     bool loaded = backup_index(index_kind::default_index) && load_for_add("default.bak", count);
     if (!loaded && !load_for_add("default.ldr", count)) return -1;
+    // The loaded entries go in front of the added ones, whose list then
+    // becomes the in-memory index: a large import is not moved again.
     std::vector<index_entry>& entries = recipe_index();
     entries.resize(static_cast<size_t>(count) + 1);
-    entries.reserve(entries.size() + added.size());
-    for (index_entry& entry : added) entries.push_back(std::move(entry));
-    added = {};  // the moved-from entries' memory goes before the sort needs its own
+    added.reserve(added.size() + entries.size());
+    added.insert(added.begin(), std::make_move_iterator(entries.begin()), std::make_move_iterator(entries.end()));
+    entries = std::move(added);
     const int total = static_cast<int>(entries.size()) - 1;
     sort_index(total);
     save_index("default.ldr", total);
