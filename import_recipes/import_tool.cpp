@@ -95,7 +95,8 @@ public:
         bytes_done += count;
         show_progress();
     }
-    void show_progress() { progress.update(files_done, imported + duplicates + nameless, bytes_done); }
+    // The file being read counts as one of those reached.
+    void show_progress() { progress.update(files_done + 1, imported + duplicates + nameless, bytes_done); }
     bool stopped() const override { return !failure.empty(); }
 
     uint64_t imported = 0, duplicates = 0, nameless = 0, files_done = 0, bytes_done = 0;
@@ -182,10 +183,15 @@ int import_recipes(const std::vector<std::string>& args, const import_setup& set
             report = read_recipes_from(path, file_name_of(file.path), run);
         } catch (const std::bad_alloc&) {
             report.error = ENOMEM;
+        } catch (const std::exception& failure) {
+            report.notes.push_back(std::string("could not be read: ") + failure.what());
+        }
+        if (report.error != 0 || !report.notes.empty()) {
+            failed = true;
+            progress.finish();  // the message goes on a line of its own
         }
         if (report.error != 0) setup.err << read_failure(file.path, report.error, report.limit) << '\n';
         for (const std::string& note : report.notes) setup.err << file.path << ": " << note << '\n';
-        failed = failed || report.error != 0 || !report.notes.empty();
         if (report.recipes) ++recipe_files;
         else if (report.error == 0) not_recipes.push_back(file.path);
         if (run.stopped()) break;

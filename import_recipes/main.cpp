@@ -7,7 +7,6 @@
 
 int main(int argc, char** argv) {
     init_services(argc, argv);
-    std::ios::sync_with_stdio(false);
     const std::vector<std::string> args(argv + 1, argv + argc);
     return import_recipes(args, {executable_dir(), list_process_names(), own_process_name(), std::cout, std::cerr,
                                  standard_error_is_terminal()});
