@@ -8,6 +8,7 @@
 
 #include "import_recipes/import_tool.h"
 #include "import_recipes/line_splitter.h"
+#include "import_recipes/text_encoding.h"
 #include "shell/files.h"
 #include "tests/test_support.h"
 
@@ -251,4 +252,25 @@ TEST(line_splitter_test, lines_end_at_lf_cr_lf_or_cr_wherever_the_pieces_break_a
         splitter.finish();
         EXPECT_EQ(lines, expected) << piece;
     }
+}
+
+TEST(text_encoding_test, utf8_is_checked_strictly_and_windows_1252_survives_the_way_there_and_back) {
+    // Overlong, surrogate, beyond U+10FFFF, a Latin-1 byte, a sequence cut off.
+    for (const char* bad : {"\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "caf\xE9", "\xE2\x82"}) {
+        utf8_check check;
+        check.add(bad);
+        EXPECT_FALSE(check.valid()) << bad;
+    }
+    utf8_check split;
+    split.add("\xE2");
+    split.add("\x82\xAC");
+    EXPECT_TRUE(split.valid());
+
+    std::string every_character;  // all that Windows-1252 has, but the no-break space
+    for (int byte = 32; byte < 256; ++byte)
+        if (std::string_view("\x7F\x81\x8D\x8F\x90\x9D\xA0").find(static_cast<char>(byte)) == std::string_view::npos)
+            every_character += static_cast<char>(byte);
+    EXPECT_EQ(utf8_to_windows_1252(windows_1252_to_utf8(every_character)), every_character);
+    EXPECT_EQ(utf8_to_windows_1252("a\tb\u00a0c\u2028d\x81" "e\u0085f"), "a b c d e f");
+    EXPECT_EQ(utf8_to_windows_1252("\U0001F355"), "?");  // no transliteration
 }
