@@ -64,7 +64,8 @@ bool looks_like_recipe_file(std::string_view text) {
 bool mentions_html(std::string_view text) {
     std::string lower(text);
     std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
-    for (const char* tag : {"<html", "<!doctype html", "<head", "<body"})
+    // A saved piece of a page may lack the outer tags but still name its schema.
+    for (const char* tag : {"<html", "<!doctype html", "<head", "<body", "schema.org"})
         if (lower.find(tag) != std::string::npos) return true;
     return false;
 }
