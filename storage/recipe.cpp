@@ -5,6 +5,7 @@
 #include <limits>
 #include <string_view>
 
+#include "shell/fields.h"
 #include "shell/files.h"
 #include "shell/services.h"
 #include "shell/text.h"
@@ -45,10 +46,18 @@ recipe read_parts(const std::string& file_name, stop_after last_part) {
     return dish;
 }
 
-void write_list(uint8_t count, const std::array<std::string, max_recipe_items + 1>& items) {
+void append_list(std::string& bytes, uint8_t count, const std::array<std::string, max_recipe_items + 1>& items) {
     int written = std::min<int>(count, max_recipe_items);
-    write_number_field(recipe_file, written, true);
-    for (int i = 1; i <= written; ++i) write_field(recipe_file, items[static_cast<size_t>(i)], true);
+    bytes += int_to_text(written) + "\r\n";
+    for (int i = 1; i <= written; ++i) {
+        append_text_field(bytes, items[static_cast<size_t>(i)]);
+        bytes += "\r\n";
+    }
+}
+
+void append_field(std::string& bytes, const std::string& text, const char* end) {
+    append_text_field(bytes, text);
+    bytes += end;
 }
 
 }  // namespace
@@ -65,16 +74,22 @@ recipe read_recipe_ingredients(const std::string& file_name) {
     return read_parts(file_name, stop_after::ingredients);
 }
 
+std::string recipe_file_bytes(const recipe& dish) {
+    std::string bytes;
+    append_field(bytes, dish.name, ",");
+    append_field(bytes, dish.author, ",");
+    append_field(bytes, dish.source, "\r\n");
+    append_field(bytes, dish.description, ",");
+    bytes += int_to_text(dish.servings) + "\r\n";
+    append_list(bytes, dish.ingredient_count, dish.ingredients);
+    append_list(bytes, dish.direction_count, dish.directions);
+    return bytes;
+}
+
 void write_recipe(const std::string& file_name, const recipe& dish) {
     open_file(file_name, file_mode::output, recipe_file);
     if (last_error() != 0) return;
-    write_field(recipe_file, dish.name, false);
-    write_field(recipe_file, dish.author, false);
-    write_field(recipe_file, dish.source, true);
-    write_field(recipe_file, dish.description, false);
-    write_number_field(recipe_file, dish.servings, true);
-    write_list(dish.ingredient_count, dish.ingredients);
-    write_list(dish.direction_count, dish.directions);
+    print_to_file(recipe_file, recipe_file_bytes(dish), false);
     close_file(recipe_file);
 }
 

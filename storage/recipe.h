@@ -29,6 +29,8 @@ recipe read_recipe_heading(const std::string& file_name);
 // Everything up to the last ingredient; the directions are not read.
 recipe read_recipe_ingredients(const std::string& file_name);
 
+// The bytes of the recipe's file, as write_recipe writes them.
+std::string recipe_file_bytes(const recipe& dish);
 // Writes the whole file anew on file number 1 (at most 50 items of each
 // list). The old file stays whole when the write fails; last_error() is then
 // nonzero afterwards.

@@ -48,6 +48,11 @@ void sort_index(int count);
 // index, which the add loads anew. When the index cannot be read or written,
 // the file stays as it was, last_error() is nonzero and the result is -1.
 int add_to_default_index(index_entry entry);
+// Adds many entries to "default.ldr" at once, as add_to_default_index adds
+// one: one backup, one load, one sort and one rewrite for all of them. The
+// list becomes the in-memory index; room reserved in it for the index's
+// entries saves a copy.
+int add_entries_to_default_index(std::vector<index_entry> added);
 // Appends the entry (a copy, as above) to "favs.ldr", after a backup. The
 // in-memory index then holds the favourites. When the index cannot be read or
 // written, the file stays as it was and last_error() is nonzero.

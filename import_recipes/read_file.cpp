@@ -1,0 +1,210 @@
+#include "import_recipes/read_file.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+
+#include "import_recipes/line_splitter.h"
+#include "import_recipes/mealmaster.h"
+#include "import_recipes/schema_org.h"
+#include "import_recipes/text_encoding.h"
+#include "shell/file_pieces.h"
+
+namespace {
+
+constexpr size_t piece_size = size_t{1} << 16;
+// A text line keeps this much; MealMaster lines are some 80 bytes.
+constexpr size_t longest_line = size_t{1} << 16;
+// Pages and JSON files are parsed whole. Pages saved with their pictures
+// inside run to tens of megabytes.
+constexpr uint64_t largest_document = uint64_t{64} << 20;
+// A recipe file holds at most 101 fields of 4,096 bytes.
+constexpr uint64_t largest_recipe_file = uint64_t{1} << 20;
+
+constexpr std::string_view byte_order_mark = "\xEF\xBB\xBF";
+
+enum class file_kind { recipe_file, web_page, json, text, other };
+
+// ---- A recipe file: three quoted fields, a quoted field and a number, a count.
+
+bool take_quoted(std::string_view text, size_t& pos) {
+    if (pos >= text.size() || text[pos] != '"') return false;
+    const size_t close = text.find_first_of("\"\r\n", pos + 1);
+    if (close == std::string_view::npos || text[close] != '"') return false;
+    pos = close + 1;
+    return true;
+}
+
+bool take_char(std::string_view text, size_t& pos, char c) {
+    if (pos >= text.size() || text[pos] != c) return false;
+    ++pos;
+    return true;
+}
+
+bool take_number(std::string_view text, size_t& pos, bool with_sign) {
+    if (with_sign) take_char(text, pos, '-');
+    const size_t start = pos;
+    while (pos < text.size() && std::isdigit(static_cast<unsigned char>(text[pos]))) ++pos;
+    return pos > start;
+}
+
+bool take_line_end(std::string_view text, size_t& pos) {
+    take_char(text, pos, '\r');
+    return take_char(text, pos, '\n');
+}
+
+bool looks_like_recipe_file(std::string_view text) {
+    size_t pos = 0;
+    return take_quoted(text, pos) && take_char(text, pos, ',') && take_quoted(text, pos) &&
+           take_char(text, pos, ',') && take_quoted(text, pos) && take_line_end(text, pos) &&
+           take_quoted(text, pos) && take_char(text, pos, ',') && take_number(text, pos, true) &&
+           take_line_end(text, pos) && take_number(text, pos, false) && take_line_end(text, pos);
+}
+
+bool mentions_html(std::string_view text) {
+    std::string lower(text);
+    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
+    // A saved piece of a page may lack the outer tags but still name its schema.
+    for (const char* tag : {"<html", "<!doctype html", "<head", "<body", "schema.org"})
+        if (lower.find(tag) != std::string::npos) return true;
+    return false;
+}
+
+// What the first piece of a file shows it to be; plain text may still be
+// MealMaster, which only reading it all can tell.
+file_kind kind_of(std::string_view start) {
+    if (start.empty() || start.find('\0') != std::string_view::npos) return file_kind::other;
+    if (start.starts_with(byte_order_mark)) start.remove_prefix(byte_order_mark.size());
+    const size_t first = start.find_first_not_of(" \t\r\n\f");
+    if (first == std::string_view::npos) return file_kind::text;
+    const std::string_view text = start.substr(first);
+    if (text[0] == '"' && looks_like_recipe_file(text)) return file_kind::recipe_file;
+    if (text[0] == '<' && mentions_html(text)) return file_kind::web_page;
+    if (text[0] == '{' || text[0] == '[') return file_kind::json;
+    return file_kind::text;
+}
+
+std::string read_first_piece(file_pieces& file) {
+    std::string start(piece_size, '\0');
+    size_t filled = 0;
+    while (filled < start.size()) {
+        const size_t got = read_piece(file, start.data() + filled, start.size() - filled);
+        if (got == 0) break;
+        filled += got;
+    }
+    start.resize(filled);
+    return start;
+}
+
+// The rest of a file, piece by piece, after the piece already read.
+template <typename Handler>
+void read_rest(file_pieces& file, const std::string& first, Handler&& handle) {
+    handle(std::string_view(first));
+    std::string piece(piece_size, '\0');
+    while (size_t got = read_piece(file, piece.data(), piece.size())) {
+        if (!handle(std::string_view(piece.data(), got))) return;
+    }
+}
+
+void read_document(const std::string& path, const std::string& file_name, bool page, recipe_sink& sink,
+                   file_report& report) {
+    std::string bytes;
+    report.error = read_file_up_to(path, largest_document, bytes);
+    if (report.error == EFBIG) report.limit = largest_document;
+    if (report.error != 0) return;
+    sink.bytes_read(bytes.size());
+    schema_org_result result = page ? read_recipe_page(bytes, file_name) : read_recipe_json(bytes, file_name);
+    bytes = {};
+    report.recipes = !result.recipes.empty();
+    report.notes = std::move(result.notes);
+    for (const found_recipe& found : result.recipes) {
+        if (sink.stopped()) return;
+        sink.take_found(found, {});
+    }
+}
+
+void read_recipe_file(const std::string& path, recipe_sink& sink, file_report& report) {
+    std::string bytes;
+    report.error = read_file_up_to(path, largest_recipe_file, bytes);
+    if (report.error == EFBIG) report.limit = largest_recipe_file;
+    if (report.error != 0) return;
+    report.recipes = true;
+    sink.bytes_read(bytes.size());
+    sink.take_as_is(read_recipe(path), bytes);
+}
+
+struct text_scan {
+    bool utf8 = false;
+    bool mealmaster = false;
+};
+
+// The first pass over a text: is it UTF-8 throughout, and does it hold a
+// MealMaster recipe?
+text_scan scan_text(file_pieces& file, const std::string& first) {
+    utf8_check check;
+    bool mealmaster = false;
+    line_splitter lines(longest_line, [&](std::string_view line, uint64_t) {
+        mealmaster = mealmaster || is_mealmaster_header(line);
+    });
+    read_rest(file, first, [&](std::string_view piece) {
+        check.add(piece);
+        lines.add(piece);
+        return true;
+    });
+    lines.finish();
+    return {check.valid(), mealmaster};
+}
+
+void read_mealmaster(const std::string& path, const std::string& file_name, bool utf8, recipe_sink& sink,
+                     file_report& report) {
+    file_pieces file;
+    if ((report.error = open_pieces(path, file)) != 0) return;
+    mealmaster_reader reader(file_name, [&](found_recipe&& found, const left_out& extra) {
+        if (!sink.stopped()) sink.take_found(found, extra);
+    });
+    bool first_line = true;
+    line_splitter lines(longest_line, [&](std::string_view line, uint64_t dropped) {
+        if (first_line && line.starts_with(byte_order_mark)) line.remove_prefix(byte_order_mark.size());
+        first_line = false;
+        if (utf8)
+            reader.add_line(line, dropped);
+        else
+            reader.add_line(windows_1252_to_utf8(line), dropped);
+    });
+    read_rest(file, std::string(), [&](std::string_view piece) {
+        lines.add(piece);
+        sink.bytes_read(piece.size());
+        return !sink.stopped();
+    });
+    lines.finish();
+    reader.finish();
+    report.error = file.error;
+    close_pieces(file);
+}
+
+}  // namespace
+
+file_report read_recipes_from(const std::string& path, const std::string& file_name, recipe_sink& sink) {
+    file_report report;
+    file_pieces file;
+    if ((report.error = open_pieces(path, file)) != 0) return report;
+    const std::string first = read_first_piece(file);
+    const file_kind kind = file.error != 0 ? file_kind::other : kind_of(first);
+    text_scan scan;
+    if (kind == file_kind::text) scan = scan_text(file, first);
+    report.error = file.error;
+    close_pieces(file);
+    if (report.error != 0) return report;
+
+    switch (kind) {
+    case file_kind::recipe_file: read_recipe_file(path, sink, report); break;
+    case file_kind::web_page: read_document(path, file_name, true, sink, report); break;
+    case file_kind::json: read_document(path, file_name, false, sink, report); break;
+    case file_kind::text:
+        report.recipes = scan.mealmaster;
+        if (scan.mealmaster) read_mealmaster(path, file_name, scan.utf8, sink, report);
+        break;
+    case file_kind::other: break;
+    }
+    return report;
+}

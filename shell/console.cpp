@@ -1,0 +1,7 @@
+#include "shell/console.h"
+
+#include <unistd.h>
+
+bool standard_error_is_terminal() {
+    return ::isatty(STDERR_FILENO) == 1;
+}

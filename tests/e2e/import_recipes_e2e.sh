@@ -1,0 +1,70 @@
+#!/bin/bash
+# Imports a directory of mixed files with the installed import-recipes tool,
+# checks its summary and every file it wrote byte for byte, checks that it
+# refuses while Larderon runs, then browses to an imported recipe in the real
+# program under Xvfb and exports it as text.
+# Usage: import_recipes_e2e.sh BUILD_DIR   (installed from there into a fresh directory)
+set -eu
+source "$(dirname "$0")/e2e_support.sh"
+data=$(cd "$(dirname "$0")/../data" && pwd)
+start_display
+install_program "$1"
+[ -x "$home/import-recipes" ] || fail "import-recipes is not installed beside larderon"
+
+cp -r "$data/mixed" "$work/mixed"
+mkfifo "$work/mixed/pipe"
+cd "$work"
+status=0
+./home/import-recipes mixed >"$work/out.txt" 2>"$work/err.txt" || status=$?
+[ "$status" -eq 0 ] || fail "the import ended with $status: $(cat "$work/err.txt")"
+[ ! -s "$work/err.txt" ] || fail "the import complained: $(cat "$work/err.txt")"
+printf 'Imported 2 recipes from 2 files into %s.\nNot recipe files: mixed/article.html, mixed/notes.txt, mixed/person.json, mixed/pipe\n' \
+  "$home" >"$work/expected.txt"
+same "$work/out.txt" "$work/expected.txt" || fail "the summary is not as expected"
+
+cd "$home"
+printf '"Lemon Curd","","cards.mmf"\r\n"",2\r\n3\r\n"3 Lemons; juice and zest"\r\n"200 g Sugar"\r\n"100 g Butter"\r\n1\r\n"Stir over low heat until thick."\r\n' \
+  >"$work/curd.rcp"
+printf '2\r\n"Lemon Curd","","cards.mmf","Lemon Curd1.rcp"\r\n"Mint Tea","Ann","Garden","Mint Tea1.rcp"\r\n' >"$work/default.ldr"
+same "Lemon Curd1.rcp" "$work/curd.rcp" || fail "Lemon Curd1.rcp is not as expected"
+same "Mint Tea1.rcp" "$data/mixed/saved.rcp" || fail "Mint Tea1.rcp is not the file imported"
+same default.ldr "$work/default.ldr" || fail "default.ldr is not as expected"
+left=$(ls -A | grep -v -x -e data -e larderon -e backup -e import-recipes -e default.ldr -e 'Lemon Curd1.rcp' -e 'Mint Tea1.rcp' || true)
+[ -z "$left" ] || fail "the import left behind: $left"
+
+./larderon >"$work/larderon.log" 2>&1 &
+pid=$!
+menu=$(wait_for_window "Larderon - Main")
+
+# While the program runs, the tool refuses and writes nothing.
+status=0
+./import-recipes "$work/mixed" >"$work/out.txt" 2>"$work/err.txt" || status=$?
+[ "$status" -eq 1 ] || fail "the import beside a running Larderon ended with $status"
+[ "$(cat "$work/err.txt")" = "Close Larderon first: it may be writing its index." ] || fail "the refusal said: $(cat "$work/err.txt")"
+same default.ldr "$work/default.ldr" || fail "the refused import changed default.ldr"
+
+# Browse: the first recipe in name order is the imported Lemon Curd; export it as text.
+sleep 0.5
+click "$menu" 100 125
+browser=$(wait_for_window "Browsing Recipes")
+sleep 0.5
+click "$browser" 150 420
+dialog=$(wait_for_window "Save As")
+xdotool windowfocus --sync "$dialog" 2>/dev/null || true
+sleep 0.5
+xdotool type --delay 60 curd
+sleep 0.5
+xdotool key Return
+info=$(wait_for_window "LDR Info")
+xdotool windowfocus --sync "$info" 2>/dev/null || true
+sleep 0.3
+xdotool key Return
+browser=$(wait_for_window "Browsing Recipes")
+sleep 0.5
+click "$browser" 220 420
+end_at_menu
+
+printf 'Lemon Curd by \r\nFrom: cards.mmf   Serves: 2\r\n-----------------------------\r\n\r\n\r\nIngredients:\r\n\r\n3 Lemons; juice and zest\r\n200 g Sugar\r\n100 g Butter\r\n\r\nDirections:\r\n\r\nStir over low heat until thick.\r\n' \
+  >"$work/curd.txt"
+same "$HOME/curd.txt" "$work/curd.txt" || fail "the exported recipe is not as expected"
+echo "import_recipes_e2e: imported a mixed directory, refused beside Larderon, browsed and exported an imported recipe"

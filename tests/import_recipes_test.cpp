@@ -1,0 +1,276 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <map>
+#include <optional>
+#include <sstream>
+
+#include "import_recipes/import_tool.h"
+#include "import_recipes/line_splitter.h"
+#include "import_recipes/text_encoding.h"
+#include "shell/files.h"
+#include "tests/test_support.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const fs::path data = LDR_TEST_DATA_DIR;
+const std::string box = (data / "mealmaster/box-of-cards.txt").string();
+const std::string old_box = (data / "mealmaster/old-box.txt").string();
+
+struct outcome {
+    int status;
+    std::string out, err;
+};
+
+using file_map = std::map<std::string, std::string>;
+
+// Every file in a folder, hidden ones too, by name.
+file_map files_in(const fs::path& folder) {
+    file_map files;
+    for (const auto& entry : fs::directory_iterator(folder))
+        if (entry.is_regular_file()) files[entry.path().filename().string()] = read_whole_file(entry.path());
+    return files;
+}
+
+// Makes the rename onto default.ldr, or the n-th write of a file, fail as
+// on a full disk, through the system calls that every write goes through.
+class full_disk {
+public:
+    full_disk(bool index, int failing_write) {
+        writes_left = failing_write;
+        if (index) {
+            replacement_system().rename = [](const char* from, const char* to, unsigned flags) {
+                if (std::string_view(to).ends_with("default.ldr")) return errno = ENOSPC, -1;
+                return ::renameat2(AT_FDCWD, from, AT_FDCWD, to, flags);
+            };
+        } else {
+            replacement_system().write = [](int fd, const void* bytes, size_t size) -> ssize_t {
+                if (--writes_left == 0) return errno = ENOSPC, -1;
+                return ::write(fd, bytes, size);
+            };
+        }
+    }
+    ~full_disk() { replacement_system() = saved; }
+
+private:
+    static inline int writes_left = 0;
+    replacement_calls saved = replacement_system();
+};
+
+class import_recipes_test : public larder_test {
+protected:
+    void SetUp() override {
+        larder_test::SetUp();
+        collection = dir / "Larderon";
+        fs::create_directory(collection);
+    }
+
+    // Runs the tool as if started in the test's directory while these
+    // processes run.
+    outcome run(const std::vector<std::string>& args,
+                const std::optional<std::string>& processes = "systemdbashsshdimport-recipes") {
+        std::ostringstream out, err;
+        int status = import_recipes(args, {collection.string(), processes, "import-recipes", out, err, false});
+        fs::current_path(dir);
+        return {status, out.str(), err.str()};
+    }
+
+    // Two listed recipes; the lower-case name sorts after every upper-case one.
+    void put_collection() {
+        for (const char* name : {"100.rcp", "200.rcp", "default.ldr"})
+            fs::copy_file(data / "mealmaster/expected" / (std::string(name) == "default.ldr" ? "default.bak" : name),
+                          collection / name);
+    }
+
+    // "N recipes from F files|further lines" as the tool's summary.
+    std::string summary(const std::string& counts) {
+        const size_t bar = counts.find('|');
+        return "Imported " + counts.substr(0, bar) + " into " + collection.string() + ".\n" + counts.substr(bar + 1);
+    }
+
+    fs::path collection;
+};
+
+}  // namespace
+
+TEST_F(import_recipes_test, mealmaster_cards_become_exact_recipe_files_listed_by_one_rewrite) {
+    put_collection();
+    const file_map before = files_in(collection);
+    const file_map expected = files_in(data / "mealmaster/expected");
+    const std::string first = summary("5 recipes from 2 files|Skipped 0 already in the collection, 1 without a name.\n");
+
+    // A dry run says what a run would do, and writes nothing.
+    outcome dry = run({"--dry-run", box, old_box});
+    EXPECT_EQ(dry.status, 0);
+    EXPECT_EQ(dry.out, first);
+    EXPECT_EQ(files_in(collection), before);
+
+    outcome real = run({box, old_box});
+    EXPECT_EQ(real.status, 0);
+    EXPECT_EQ(real.err, "");
+    EXPECT_EQ(real.out, first);
+    EXPECT_EQ(files_in(collection), expected);
+
+    // The same files again add nothing and touch nothing.
+    outcome again = run({box, old_box});
+    EXPECT_EQ(again.out, summary("0 recipes from 2 files|Skipped 5 already in the collection, 1 without a name.\n"));
+    EXPECT_EQ(files_in(collection), expected);
+
+    outcome kept = run({"--keep-duplicates", old_box});
+    EXPECT_EQ(kept.out, summary("1 recipes from 1 file|"));
+    EXPECT_EQ(read_whole_file(collection / "Creme brulee2.rcp"), expected.at("Creme brulee1.rcp"));
+    EXPECT_EQ(read_whole_file(collection / "default.ldr").substr(0, 3), "8\r\n");
+}
+
+TEST_F(import_recipes_test, a_directory_of_mixed_files_gives_its_recipes_and_names_the_rest) {
+    fs::copy(data / "mixed", "mixed", fs::copy_options::recursive);
+    ASSERT_EQ(::mkfifo("mixed/pipe", 0600), 0);
+    fs::create_symlink("/dev/zero", "mixed/zero");
+    fs::create_symlink("..", "mixed/sub/loop");
+    fs::create_symlink("saved.rcp", "mixed/saved-copy.rcp");  // the same recipe twice in one run
+    // What a killed run left: its list, a file it wrote that no index names, its temporary file.
+    write_whole_file(collection / "Kept.rcp", "\"Kept\",\"\",\"\"\r\n\"\",0\r\n0\r\n0\r\n");
+    write_whole_file(collection / "default.ldr", "1\r\n\"Kept\",\"\",\"\",\"Kept.rcp\"\r\n");
+    write_whole_file(collection / "Left1.rcp", "\"Left\",\"\",\"\"\r\n\"\",0\r\n0\r\n0\r\n");
+    write_whole_file(collection / ".import-recipes.part", "\"Half");
+    write_whole_file(collection / ".import-recipes.run", "Kept.rcp\nLeft1.rcp\n");
+    const file_map before = files_in(collection);
+
+    outcome result = run({"mixed"});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(result.out, summary("2 recipes from 3 files|Skipped 1 already in the collection, 0 without a name.\n"
+                                  "Not recipe files: mixed/article.html, mixed/notes.txt, mixed/person.json, "
+                                  "mixed/pipe, mixed/zero\n"));
+    const file_map expected = {
+        {"Kept.rcp", before.at("Kept.rcp")},
+        {"Lemon Curd1.rcp", "\"Lemon Curd\",\"\",\"cards.mmf\"\r\n\"\",2\r\n3\r\n\"3 Lemons; juice and zest\"\r\n"
+                            "\"200 g Sugar\"\r\n\"100 g Butter\"\r\n1\r\n\"Stir over low heat until thick.\"\r\n"},
+        {"Mint Tea1.rcp", read_whole_file(data / "mixed/saved.rcp")},
+        {"default.bak", before.at("default.ldr")},
+        {"default.ldr", "3\r\n\"Kept\",\"\",\"\",\"Kept.rcp\"\r\n\"Lemon Curd\",\"\",\"cards.mmf\",\"Lemon Curd1.rcp\"\r\n"
+                        "\"Mint Tea\",\"Ann\",\"Garden\",\"Mint Tea1.rcp\"\r\n"}};
+    EXPECT_EQ(files_in(collection), expected);
+}
+
+TEST_F(import_recipes_test, recipes_too_big_for_a_recipe_file_are_shortened_and_named) {
+    std::string text = "MMMMM----- Recipe via Meal-Master (tm) v8.05\n      Title: Party punch\n\n";
+    for (int i = 1; i <= 61; ++i) text += "      1 c  Juice " + std::to_string(i) + "\n";
+    text += "\n";
+    for (int i = 1; i <= 49; ++i) text += "Step " + std::to_string(i) + ".\n\n";
+    std::string words;
+    for (int i = 0; i < 512; ++i) words += "abcdefg ";
+    for (int i = 0; i < 17; ++i) text += words;  // one line of 69,632 bytes
+    text += "\nMMMMM\n";
+    // Lines beyond 50 join line 50 while it has room; UTF-8 becomes Windows-1252.
+    text += "MMMMM----- Recipe via Meal-Master (tm) v8.05\n      Title: Caf\u00e9 \"Noir\"\n\n"
+            "      1 c  Cream, \u2153 whipped\n\n";
+    std::string joined = "Step 50. \x80";
+    for (int i = 1; i <= 55; ++i) {
+        text += "Step\t" + std::to_string(i) + ".\u00a0\u20ac\n\n";
+        if (i > 50) joined += " Step " + std::to_string(i) + ". \x80";
+    }
+    write_whole_file("punch.txt", text);
+
+    outcome result = run({"punch.txt", "missing.txt"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "missing.txt could not be read: No such file or directory.\n");
+    // Line 50 takes the first 4,095 bytes of the long line; its other 15
+    // pieces and the 4,096 bytes beyond what a line keeps are cut.
+    EXPECT_EQ(result.out, summary("2 recipes from 1 file|Shortened 1 to fit: Party punch (61 ingredients, the "
+                                  "first 50 kept; directions cut by 65,521 bytes)\n"));
+    words.pop_back();
+    const std::string punch = read_whole_file(collection / "Party punch1.rcp");
+    EXPECT_NE(punch.find("\"1 c Juice 50\"\r\n50\r\n\"Step 1.\"\r\n"), std::string::npos);
+    EXPECT_TRUE(punch.ends_with("\"Step 49.\"\r\n\"" + words + "\"\r\n"));
+    std::string cafe = "\"Caf\xe9 ''Noir''\",\"\",\"punch.txt\"\r\n\"\",0\r\n1\r\n\"1 c Cream, 1/3 whipped\"\r\n50\r\n";
+    for (int i = 1; i <= 49; ++i) cafe += "\"Step " + std::to_string(i) + ". \x80\"\r\n";
+    EXPECT_EQ(read_whole_file(collection / "Caf\xe9 ''Noir''1.rcp"), cafe + "\"" + joined + "\"\r\n");
+}
+
+TEST_F(import_recipes_test, a_failed_write_leaves_the_collection_as_it_was) {
+    put_collection();
+    const file_map before = files_in(collection);
+    {
+        full_disk disk(true, 0);
+        outcome result = run({box});
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.out, "");
+        EXPECT_EQ(result.err, collection.string() +
+                                  "/default.ldr could not be written: No space left on device. Nothing was imported.\n");
+    }
+    file_map backed_up = before;
+    backed_up["default.bak"] = before.at("default.ldr");
+    EXPECT_EQ(files_in(collection), backed_up);
+
+    fs::remove(collection / "default.bak");
+    {
+        full_disk disk(false, 3);  // the second recipe file's, after the first file and its line in the run list
+        outcome result = run({box});
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.err, collection.string() + "/Butter Sauce1.rcp could not be written: No space left on "
+                                                    "device. Nothing was imported.\n");
+    }
+    EXPECT_EQ(files_in(collection), before);
+}
+
+TEST_F(import_recipes_test, refuses_while_another_writer_of_the_index_may_run_and_on_usage_errors) {
+    put_collection();
+    const file_map before = files_in(collection);
+    const std::vector<std::pair<std::optional<std::string>, std::string>> refusals = {
+        {"systemdlarderonbashimport-recipes", "Close Larderon first: it may be writing its index.\n"},
+        {"import-recipesbashimport-recipes", "Another import-recipes is running: wait until it has ended.\n"},
+        {std::nullopt, "The running programs could not be listed, so Larderon may be running: nothing was imported.\n"}};
+    for (const auto& [processes, message] : refusals) {
+        outcome result = run({box}, processes);
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.err, message);
+        EXPECT_EQ(result.out, "");
+    }
+    const std::string usage = "Usage: import-recipes [--dry-run] [--keep-duplicates] FILE_OR_DIRECTORY...\n";
+    outcome nothing = run({"--dry-run"});
+    EXPECT_EQ(nothing.status, 2);
+    EXPECT_EQ(nothing.err, usage);
+    outcome unknown = run({"--fast", box});
+    EXPECT_EQ(unknown.status, 2);
+    EXPECT_EQ(unknown.err, "import-recipes: unknown option --fast\n" + usage);
+    EXPECT_EQ(files_in(collection), before);
+}
+
+TEST(line_splitter_test, lines_end_at_lf_cr_lf_or_cr_wherever_the_pieces_break_and_keep_a_bounded_part) {
+    const std::string text = "one\r\ntwo\rthree\n\r\nfour five six\r";
+    const std::vector<std::string> expected = {"one 0", "two 0", "three 0", " 0", "four fiv 5"};
+    for (size_t piece : {1, 2, 3, 100}) {
+        std::vector<std::string> lines;
+        line_splitter splitter(8, [&](std::string_view line, uint64_t left_out) {
+            lines.push_back(std::string(line) + " " + std::to_string(left_out));
+        });
+        for (size_t at = 0; at < text.size(); at += piece) splitter.add(std::string_view(text).substr(at, piece));
+        splitter.finish();
+        EXPECT_EQ(lines, expected) << piece;
+    }
+}
+
+TEST(text_encoding_test, utf8_is_checked_strictly_and_windows_1252_survives_the_way_there_and_back) {
+    // Overlong, surrogate, beyond U+10FFFF, a Latin-1 byte, a sequence cut off.
+    for (const char* bad : {"\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "caf\xE9", "\xE2\x82"}) {
+        utf8_check check;
+        check.add(bad);
+        EXPECT_FALSE(check.valid()) << bad;
+    }
+    utf8_check split;
+    split.add("\xE2");
+    split.add("\x82\xAC");
+    EXPECT_TRUE(split.valid());
+
+    std::string every_character;  // all that Windows-1252 has, but the no-break space
+    for (int byte = 32; byte < 256; ++byte)
+        if (std::string_view("\x7F\x81\x8D\x8F\x90\x9D\xA0").find(static_cast<char>(byte)) == std::string_view::npos)
+            every_character += static_cast<char>(byte);
+    EXPECT_EQ(utf8_to_windows_1252(windows_1252_to_utf8(every_character)), every_character);
+    EXPECT_EQ(utf8_to_windows_1252("a\tb\u00a0c\u2028d\x81" "e\u0085f"), "a b c d e f");
+    EXPECT_EQ(utf8_to_windows_1252("\U0001F355"), "?");  // no transliteration
+}
