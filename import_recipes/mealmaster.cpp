@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
-#include <optional>
 
 namespace {
 
@@ -136,6 +135,7 @@ void mealmaster_reader::add_line(std::string_view line, uint64_t dropped) {
     }
     if (now == part::header) add_header_line(line);
     else if (now == part::ingredients) add_ingredient_line(line);
+    else if (now == part::after_ingredients) add_line_after_ingredients(line, dropped);
     else add_direction_line(line, dropped);
 }
 
@@ -150,6 +150,7 @@ void mealmaster_reader::start_recipe() {
     extra = {};
     left_column_has_one = false;
     right_column.clear();
+    pending_heading.reset();
     paragraph.clear();
     direction_bytes = 0;
 }
@@ -157,6 +158,7 @@ void mealmaster_reader::start_recipe() {
 void mealmaster_reader::end_recipe() {
     if (now == part::outside) return;
     end_ingredient_block();
+    end_pending_heading();
     end_paragraph();
     now = part::outside;
     handler(std::move(recipe), extra);
@@ -187,7 +189,7 @@ void mealmaster_reader::add_header_line(std::string_view line) {
 void mealmaster_reader::add_ingredient_line(std::string_view line) {
     if (trimmed(line).empty()) {
         end_ingredient_block();
-        now = part::directions;
+        now = part::after_ingredients;
         return;
     }
     if (auto words = heading_words(line)) {
@@ -205,6 +207,34 @@ void mealmaster_reader::add_ingredient_line(std::string_view line) {
     add_ingredient(piece_of(two ? chars(line, 0, second_column_at) : line), left_column_has_one);
     if (two && right_column.size() < kept_items) right_column.push_back(piece_of(chars(line, second_column_at)));
     else if (two) ++extra.ingredients;
+}
+
+// Many files set a blank line before a heading such as "MMMMM-----SAUCE-----"
+// that opens another group of ingredients. A heading right after the
+// ingredients' blank line is held until the next line shows what follows:
+// a line laid out in the ingredient columns continues the ingredients, any
+// other text begins the directions, the heading then being their first line.
+void mealmaster_reader::add_line_after_ingredients(std::string_view line, uint64_t dropped) {
+    const bool blank = trimmed(line).empty();
+    if (blank && !pending_heading) return;
+    if (!pending_heading) {
+        if ((pending_heading = heading_words(line))) return;
+    } else if (!blank && in_columns(line)) {
+        const std::string words = std::move(*pending_heading);
+        pending_heading.reset();
+        if (!words.empty()) add_ingredient({"", "", words + ":"}, left_column_has_one);
+        now = part::ingredients;
+        add_ingredient_line(line);
+        return;
+    }
+    end_pending_heading();
+    now = part::directions;
+    add_direction_line(line, dropped);
+}
+
+void mealmaster_reader::end_pending_heading() {
+    if (pending_heading && !pending_heading->empty()) add_direction(*pending_heading + ":");
+    pending_heading.reset();
 }
 
 // "-" in front of a piece's text continues the ingredient above it in the

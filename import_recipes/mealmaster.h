@@ -1,5 +1,6 @@
 #pragma once
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,7 +24,9 @@ public:
     void finish();
 
 private:
-    enum class part { outside, header, ingredients, directions };
+    // after_ingredients: a blank line ended an ingredient block; a heading
+    // next may still open another group of ingredients.
+    enum class part { outside, header, ingredients, after_ingredients, directions };
     struct piece {
         std::string amount, unit, text;
     };
@@ -32,6 +35,8 @@ private:
     void end_recipe();
     void add_header_line(std::string_view line);
     void add_ingredient_line(std::string_view line);
+    void add_line_after_ingredients(std::string_view line, uint64_t dropped);
+    void end_pending_heading();
     void add_ingredient(const piece& item, bool& column_has_one);
     void end_ingredient_block();
     void add_direction_line(std::string_view line, uint64_t dropped);
@@ -45,6 +50,7 @@ private:
     left_out extra;
     bool left_column_has_one = false;  // an ingredient above in this block's left column
     std::vector<piece> right_column;   // the block's right column, read after the left one
+    std::optional<std::string> pending_heading;  // a heading after the blank line, its group not yet known
     std::string paragraph;
     size_t direction_bytes = 0;
 };
