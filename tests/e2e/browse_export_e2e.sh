@@ -34,17 +34,7 @@ xdotool key Escape
 browser=$(wait_for_window "Browsing Recipes")
 sleep 0.5
 
-click "$browser" 150 420
-dialog=$(wait_for_window "Save As")
-xdotool windowfocus --sync "$dialog" 2>/dev/null || true
-sleep 0.5
-xdotool type --delay 60 soup
-sleep 0.5
-xdotool key Return
-info=$(wait_for_window "LDR Info")
-xdotool windowfocus --sync "$info" 2>/dev/null || true
-sleep 0.3
-xdotool key Return
+export_as_text "$browser" soup
 browser=$(wait_for_window "Browsing Recipes")
 sleep 0.5
 

@@ -93,3 +93,20 @@ end_at_menu() {
   wait "$pid" 2>/dev/null || true
   pid=
 }
+
+# Export on the list browser window $1: the save dialog takes the name $2 in
+# its first filter (plain text), then the "LDR Info" box is answered.
+export_as_text() {
+  click "$1" 150 420
+  local dialog info
+  dialog=$(wait_for_window "Save As")
+  xdotool windowfocus --sync "$dialog" 2>/dev/null || true
+  sleep 0.5
+  xdotool type --delay 60 "$2"
+  sleep 0.5
+  xdotool key Return
+  info=$(wait_for_window "LDR Info")
+  xdotool windowfocus --sync "$info" 2>/dev/null || true
+  sleep 0.3
+  xdotool key Return
+}

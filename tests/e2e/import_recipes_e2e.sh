@@ -13,6 +13,7 @@ install_program "$1"
 
 cp -r "$data/mixed" "$work/mixed"
 mkfifo "$work/mixed/pipe"
+installed=$(ls -A "$home")
 cd "$work"
 status=0
 ./home/import-recipes mixed >"$work/out.txt" 2>"$work/err.txt" || status=$?
@@ -29,7 +30,7 @@ printf '2\r\n"Lemon Curd","","cards.mmf","Lemon Curd1.rcp"\r\n"Mint Tea","Ann","
 same "Lemon Curd1.rcp" "$work/curd.rcp" || fail "Lemon Curd1.rcp is not as expected"
 same "Mint Tea1.rcp" "$data/mixed/saved.rcp" || fail "Mint Tea1.rcp is not the file imported"
 same default.ldr "$work/default.ldr" || fail "default.ldr is not as expected"
-left=$(ls -A | grep -v -x -e data -e larderon -e backup -e import-recipes -e default.ldr -e 'Lemon Curd1.rcp' -e 'Mint Tea1.rcp' || true)
+left=$(ls -A | grep -v -x -F -e "$installed" -e default.ldr -e 'Lemon Curd1.rcp' -e 'Mint Tea1.rcp' || true)
 [ -z "$left" ] || fail "the import left behind: $left"
 
 ./larderon >"$work/larderon.log" 2>&1 &
@@ -48,17 +49,7 @@ sleep 0.5
 click "$menu" 100 125
 browser=$(wait_for_window "Browsing Recipes")
 sleep 0.5
-click "$browser" 150 420
-dialog=$(wait_for_window "Save As")
-xdotool windowfocus --sync "$dialog" 2>/dev/null || true
-sleep 0.5
-xdotool type --delay 60 curd
-sleep 0.5
-xdotool key Return
-info=$(wait_for_window "LDR Info")
-xdotool windowfocus --sync "$info" 2>/dev/null || true
-sleep 0.3
-xdotool key Return
+export_as_text "$browser" curd
 browser=$(wait_for_window "Browsing Recipes")
 sleep 0.5
 click "$browser" 220 420
