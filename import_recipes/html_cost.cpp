@@ -24,6 +24,7 @@ enum : unsigned {
     merged = 1u << 9,           // merged into the one element of that name
     table_part = 1u << 10,      // closes a select inside a table
     scoped_end = 1u << 11,      // its end tag closes what is open above it
+    table_only = 1u << 12,      // ignored outside a table
 };
 
 struct known_name {
@@ -49,11 +50,11 @@ constexpr known_name known_names[] = {
     {"body", special | merged | breaks_out | scoped_end},
     {"br", void_element | special | breaks_out},
     {"button", special | scope_limit | scoped_end},
-    {"caption", special | scope_limit | table_part | scoped_end},
+    {"caption", special | scope_limit | table_part | scoped_end | table_only},
     {"center", special | breaks_out | scoped_end},
     {"code", formatting | breaks_out},
     {"col", void_element | special},
-    {"colgroup", special | scoped_end},
+    {"colgroup", special | scoped_end | table_only},
     {"dd", special | breaks_out | closes_sibling | scoped_end},
     {"desc", special | scope_limit | svg_html_inside},
     {"details", special | scoped_end},
@@ -71,7 +72,7 @@ constexpr known_name known_names[] = {
     {"foreignobject", special | scope_limit | svg_html_inside},
     {"form", special | scoped_end},
     {"frame", void_element | special},
-    {"frameset", special},
+    {"frameset", special | merged},
     {"h1", heading},
     {"h2", heading},
     {"h3", heading},
@@ -131,15 +132,15 @@ constexpr known_name known_names[] = {
     {"sup", breaks_out},
     {"svg", 0},
     {"table", special | scope_limit | breaks_out | table_part | scoped_end},
-    {"tbody", special | table_part | scoped_end},
-    {"td", special | scope_limit | closes_sibling | table_part | scoped_end},
+    {"tbody", special | table_part | scoped_end | table_only},
+    {"td", special | scope_limit | closes_sibling | table_part | scoped_end | table_only},
     {"template", special | scope_limit | scoped_end},
     {"textarea", special | raw_text},
-    {"tfoot", special | table_part | scoped_end},
-    {"th", special | scope_limit | closes_sibling | table_part | scoped_end},
-    {"thead", special | table_part | scoped_end},
+    {"tfoot", special | table_part | scoped_end | table_only},
+    {"th", special | scope_limit | closes_sibling | table_part | scoped_end | table_only},
+    {"thead", special | table_part | scoped_end | table_only},
     {"title", special | scope_limit | raw_text | svg_html_inside},
-    {"tr", special | closes_sibling | table_part | scoped_end},
+    {"tr", special | closes_sibling | table_part | scoped_end | table_only},
     {"track", void_element | special},
     {"tt", formatting | breaks_out},
     {"u", formatting | breaks_out},
@@ -221,7 +222,7 @@ struct scanner {
     // open them all again under a later element.
     std::array<std::uint64_t, std::size(formatting_names)> formatting_open{};
     std::uint64_t formatting_total = 0;
-    std::size_t open_tables = 0;
+    std::size_t open_tables = 0;  // tables and templates, where table tags count
     std::uint64_t work = 0;
 
     mode inside() const { return open.empty() ? mode::html : open.back().holds; }
@@ -232,11 +233,14 @@ struct scanner {
     }
     void push(std::string_view name, unsigned what, mode holds, bool foreign) {
         open.push_back({name, what, holds, foreign, open_tables > 0});
-        open_tables += is_html_named(open.back(), "table");
+        open_tables += is_table(open.back());
     }
     void pop() {
-        open_tables -= is_html_named(open.back(), "table");
+        open_tables -= is_table(open.back());
         open.pop_back();
+    }
+    bool is_table(const open_element& element) const {
+        return is_html_named(element, "table") || is_html_named(element, "template");
     }
 
     bool select_in_table() const {
@@ -250,6 +254,35 @@ struct scanner {
             pop();
             if (select) return;
         }
+    }
+
+    // Inside a table, table tags close the cells, rows and row groups left
+    // open; end tags of table parts close through cells. (Outside one the
+    // parser ignores them.) True when the tag has been dealt with.
+    bool close_table_parts(std::string_view name, bool start) {
+        if (open_tables == 0) return false;
+        const bool cell = same_name(name, "td") || same_name(name, "th"), row = same_name(name, "tr");
+        for (std::size_t above = 0; above < open.size() && above < 64; ++above) {
+            const open_element& element = open[open.size() - 1 - above];
+            if (element.foreign) return false;
+            const bool table = is_table(element);
+            const bool in_cell = is_html_named(element, "td") || is_html_named(element, "th");
+            const bool in_row = is_html_named(element, "tr");
+            const bool in_group = is_html_named(element, "tbody") || is_html_named(element, "thead") ||
+                                  is_html_named(element, "tfoot");
+            std::size_t closes = 0;  // how many elements from the top close
+            if (!start && same_name(element.name, name)) closes = above + 1;
+            else if (!start && table) return false;
+            else if (start && cell && (in_cell || in_row || table)) closes = above + in_cell;
+            else if (start && row && (in_cell || in_row || in_group || table))
+                closes = above + (in_cell || in_row) + (in_cell && above + 1 < open.size() &&
+                                                         is_html_named(open[open.size() - 2 - above], "tr"));
+            else if (start && !cell && !row && table) closes = above;
+            else continue;
+            while (closes-- > 0) pop();
+            return true;
+        }
+        return false;
     }
 
     // Moves past the next `end` at or after from; false when there is none.
@@ -276,15 +309,12 @@ struct scanner {
     // "<script" must be closed first.
     void skip_script() {
         enum { data, escaped, double_escaped } state = data;
-        std::size_t from = at, dashes = 0;
-        bool dashes_known = false;
-        for (;;) {
+        for (std::size_t from = at;;) {
             const std::size_t lt = html.find('<', from);
-            if (state != data && (!dashes_known || dashes < from)) {
-                dashes = html.find("-->", from);
-                dashes_known = true;
-            }
-            if (state != data && dashes != npos && (lt == npos || dashes < lt)) {
+            // "-->" holds no '<', so one before the next '<' ends the escape;
+            // looking no further keeps this linear.
+            const std::size_t dashes = state == data ? npos : html.substr(0, lt).find("-->", from);
+            if (dashes != npos) {
                 state = data;
                 from = dashes + 3;
                 continue;
@@ -294,7 +324,6 @@ struct scanner {
             if (state == data && rest.starts_with("<!--")) {
                 state = escaped;
                 from = lt + 2;  // "<!-->" closes again at once
-                dashes_known = false;
             } else if (state != double_escaped && is_end_tag_of(rest, "script")) {
                 at = lt;
                 return;
@@ -409,10 +438,12 @@ struct scanner {
         }
         if (same_name(t.name, "script")) return skip_script();
         if (what & raw_text) return skip_raw_text(t.name);
-        if (what & (void_element | merged)) return;
+        if ((what & (void_element | merged)) || ((what & table_only) && open_tables == 0)) return;
         const bool svg = same_name(t.name, "svg"), math = same_name(t.name, "math");
         if ((svg || math) && t.self_closing) return;
-        if ((what & closes_sibling) && !open.empty() && is_html_named(open.back(), t.name)) pop();
+        if (!((what & table_part) && close_table_parts(t.name, true)) && (what & closes_sibling) && !open.empty() &&
+            is_html_named(open.back(), t.name))
+            pop();
         if (what & formatting) {
             ++formatting_open[formatting_slot(t.name)];
             ++formatting_total;
@@ -469,6 +500,7 @@ struct scanner {
             if (closes) close_select();
             if (same_name(name, "select")) return;
         }
+        if ((what & table_part) && close_table_parts(name, false)) return;
         const unsigned stops = (what & scoped_end) ? scope_limit : scope_limit | special;
         for (std::size_t above = 0; above < open.size() && above < 64; ++above) {
             const open_element& element = open[open.size() - 1 - above];
