@@ -42,7 +42,7 @@ TEST(schema_org, a_recipe_in_a_graph_comes_out_whole) {
         "direction: Source: https://www.example.org/crumble\n"});
 }
 
-// Two blocks: a full IRI type, instructions as one text (CR alone, CR LF) and
+// Two blocks (the second typed in capitals, encoded twice): a full IRI type, instructions as one text (CR alone, CR LF) and
 // as an object keyed in order, a QuantitativeValue range, the source from the
 // recipe's url and from og:url.
 TEST(schema_org, two_recipes_on_a_page_each_come_out) {
@@ -110,11 +110,22 @@ TEST(schema_org, a_json_file_gives_every_recipe_in_it) {
         "name: Jam\nauthor: \nsource: recipes.json\ndescription: \nservings: 0\n"}));
 }
 
+// File names are bytes, not always UTF-8; the source keeps them exactly.
+TEST(schema_org, a_file_name_in_any_bytes_becomes_the_source_unchanged) {
+    const schema_org_result result = read_recipe_json(R"({"@type": "Recipe", "name": "Tea"})", "caf\xe9.json");
+    ASSERT_EQ(result.recipes.size(), 1u);
+    EXPECT_EQ(result.recipes[0].source, "caf\xe9.json");
+}
+
 TEST(schema_org, hostile_nesting_and_size_give_a_note_and_never_a_crash) {
     const std::string recipe = R"(<script type="application/ld+json">{"@type":"Recipe","name":"Deep"}</script>)";
     const std::string deep_json = std::string(10000, '[') + std::string(10000, ']');
     EXPECT_EQ(read_recipe_json(deep_json, "deep.json").notes,
               std::vector<std::string>{"The file could not be read as JSON: nested more than 200 deep."});
+    std::string many = "[{}";
+    for (int i = 0; i < 4000000; ++i) many += ",{}";
+    EXPECT_EQ(read_recipe_json(many + "]", "many.json").notes,
+              std::vector<std::string>{"The file could not be read as JSON: holds more than 4000000 values."});
     const schema_org_result deep_block = read_recipe_page(
         "<script type=\"application/ld+json\">" + deep_json + "</script>" + recipe, "deep.html");
     EXPECT_EQ(deep_block.notes, std::vector<std::string>{"JSON-LD block 1 could not be read: nested more than 200 deep."});
