@@ -1,0 +1,13 @@
+#pragma once
+#include <string>
+#include <string_view>
+
+// Web pages and JSON files as UTF-8, whatever character set they were saved
+// in: a byte order mark decides first; bytes that are UTF-8 stay as they are;
+// else a page is read in the character set it declares (<meta charset> or
+// http-equiv); else each byte that is not part of UTF-8 is read as
+// Windows-1252, what old Latin pages use. A byte that still cannot be read
+// becomes U+FFFD.
+std::string page_to_utf8(std::string_view bytes);
+// The same without looking for a declaration.
+std::string text_to_utf8(std::string_view bytes);

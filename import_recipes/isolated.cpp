@@ -1,0 +1,66 @@
+#include "import_recipes/isolated.h"
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+
+namespace {
+
+bool write_all(int fd, const std::string& bytes) {
+    for (std::size_t done = 0; done < bytes.size();) {
+        const ssize_t wrote = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (wrote < 0 && errno == EINTR) continue;
+        if (wrote <= 0) return false;
+        done += static_cast<std::size_t>(wrote);
+    }
+    return true;
+}
+
+std::string read_all(int fd) {
+    std::string bytes;
+    char chunk[65536];
+    for (;;) {
+        const ssize_t got = ::read(fd, chunk, sizeof chunk);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return bytes;
+        bytes.append(chunk, static_cast<std::size_t>(got));
+    }
+}
+
+}  // namespace
+
+isolated_run run_isolated(const std::function<std::string()>& work, int cpu_seconds) {
+    int ends[2];
+    if (::pipe2(ends, O_CLOEXEC) != 0) return {true, work(), {}};
+    const pid_t child = ::fork();
+    if (child < 0) {
+        ::close(ends[0]);
+        ::close(ends[1]);
+        return {true, work(), {}};
+    }
+    if (child == 0) {
+        ::close(ends[0]);
+        const rlimit limit{static_cast<rlim_t>(cpu_seconds), static_cast<rlim_t>(cpu_seconds) + 1};
+        ::setrlimit(RLIMIT_CPU, &limit);
+        // _exit: the parent's buffers and exit handlers are not the child's to run.
+        ::_exit(write_all(ends[1], work()) ? 0 : 1);
+    }
+    ::close(ends[1]);
+    isolated_run run;
+    run.output = read_all(ends[0]);
+    ::close(ends[0]);
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    run.finished = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    if (run.finished) return run;
+    run.output.clear();
+    const bool out_of_time = WIFSIGNALED(status) && (WTERMSIG(status) == SIGXCPU || WTERMSIG(status) == SIGKILL);
+    run.failure = out_of_time ? "it takes more than " + std::to_string(cpu_seconds) + " seconds to read"
+                              : "the reader stopped on it";
+    return run;
+}

@@ -1,0 +1,155 @@
+#include "import_recipes/lenient_json.h"
+
+#include <cctype>
+
+namespace {
+
+constexpr std::size_t npos = std::string_view::npos;
+
+bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+// Skips blanks and what pages wrap a block in: "<!--", "<![CDATA[", and
+// comments of either kind ("// <![CDATA[", "/*<![CDATA[*/").
+std::size_t skip_wrapper(std::string_view text, std::size_t at) {
+    for (;;) {
+        while (at < text.size() && is_blank(text[at])) ++at;
+        const std::string_view rest = text.substr(at);
+        std::size_t end = npos;
+        if (rest.starts_with("<!--")) end = at + 4;
+        else if (rest.starts_with("<![CDATA[")) end = at + 9;
+        else if (rest.starts_with("//")) end = text.find('\n', at);
+        else if (rest.starts_with("/*")) end = (end = text.find("*/", at + 2)) == npos ? npos : end + 2;
+        else return at;
+        if (end == npos) return text.size();
+        at = end;
+    }
+}
+
+void append_control(unsigned char c, std::string& out) {
+    static const char hex[] = "0123456789abcdef";
+    switch (c) {
+    case '\n': out += "\\n"; break;
+    case '\r': out += "\\r"; break;
+    case '\t': out += "\\t"; break;
+    case '\b': out += "\\b"; break;
+    case '\f': out += "\\f"; break;
+    default: out += "\\u00", out += hex[c >> 4], out += hex[c & 15];
+    }
+}
+
+// Copies the string literal that starts at text[at] and moves at past it.
+void copy_string(std::string_view text, std::size_t& at, std::string& out) {
+    out += '"';
+    for (++at; at < text.size(); ++at) {
+        const char c = text[at];
+        if (c == '"') {
+            out += '"';
+            ++at;
+            return;
+        }
+        if (c == '\\' && at + 1 < text.size()) {
+            const char escaped = text[++at];
+            if (std::string_view("\"\\/bfnrtu").find(escaped) != npos) out += '\\', out += escaped;
+            else if (static_cast<unsigned char>(escaped) < 0x20) append_control(escaped, out);
+            else out += escaped;  // "\'" and other escapes JSON has not: the character itself
+        } else if (static_cast<unsigned char>(c) < 0x20) {
+            append_control(c, out);
+        } else if (c != '\\') {
+            out += c;
+        }
+    }
+}
+
+// Copies the number at text[at]; one no double can hold (a 400-digit one,
+// say) becomes a string, which the reader then takes as text.
+void copy_number(std::string_view text, std::size_t& at, std::string& out) {
+    const std::size_t start = at;
+    while (at < text.size() && std::string_view("+-.0123456789eE").find(text[at]) != npos) ++at;
+    const std::string_view number = text.substr(start, at - start);
+    const std::size_t exponent = number.find_first_of("eE");
+    const bool too_large =
+        number.size() > 40 || (exponent != npos && number.size() - exponent > 3 && number[exponent + 1] != '-');
+    if (too_large) out += '"', out += number, out += '"';
+    else out += number;
+}
+
+struct mended {
+    std::string text;
+    std::size_t end = 0;  // where the value ended in the input
+    std::string failure;
+};
+
+// Copies one value from text[at], mending as it goes, and stops after it.
+mended mend_value(std::string_view text, std::size_t at, std::size_t& values, std::size_t value_limit) {
+    mended m;
+    int depth = 0;
+    std::size_t last = npos;  // where the last character copied that is not blank went
+    bool whole = false;
+    while (at < text.size() && !whole) {
+        const char c = text[at];
+        if (c == '"') {
+            copy_string(text, at, m.text);
+            whole = depth == 0;
+        } else if (c == '-' || is_digit(c)) {
+            copy_number(text, at, m.text);
+            whole = depth == 0;
+        } else if (std::isalpha(static_cast<unsigned char>(c))) {  // true, false, null
+            while (at < text.size() && std::isalpha(static_cast<unsigned char>(text[at]))) m.text += text[at++];
+            whole = depth == 0;
+        } else {
+            if (c == '{' || c == '[') {
+                if (++depth > json_depth_limit) {
+                    m.failure = "nested more than " + std::to_string(json_depth_limit) + " deep";
+                    return m;
+                }
+            } else if (c == '}' || c == ']') {
+                if (last != npos && m.text[last] == ',') m.text.erase(last, 1);
+                whole = --depth <= 0;
+            }
+            if ((c == '{' || c == '[' || c == ',') && ++values > value_limit) {
+                m.failure = "holds more than " + std::to_string(value_limit) + " values";
+                return m;
+            }
+            m.text += c;
+            ++at;
+            if (is_blank(c)) continue;
+        }
+        last = m.text.size() - 1;
+    }
+    m.end = at;
+    return m;
+}
+
+std::string reason_of(const nlohmann::json::exception& error) {
+    std::string reason = error.what();
+    const std::size_t bracket = reason.find("] ");
+    if (bracket != std::string::npos) reason.erase(0, bracket + 2);
+    if (reason.size() > 160) reason = reason.substr(0, 157) + "...";
+    return reason;
+}
+
+}  // namespace
+
+lenient_json parse_lenient_json(std::string_view text, std::size_t value_limit) {
+    lenient_json result;
+    std::size_t at = skip_wrapper(text, 0);
+    while (at < text.size()) {
+        mended value = mend_value(text, at, result.value_count, value_limit);
+        if (!value.failure.empty()) {
+            result.failure = std::move(value.failure);
+            break;
+        }
+        try {
+            result.values.push_back(nlohmann::json::parse(value.text));
+        } catch (const nlohmann::json::exception& error) {
+            result.failure = reason_of(error);
+            break;
+        }
+        // Only another object or array goes on; anything else ends the text.
+        at = skip_wrapper(text, value.end);
+        while (at < text.size() && (text[at] == ';' || text[at] == ',' || is_blank(text[at]))) ++at;
+        if (at >= text.size() || (text[at] != '{' && text[at] != '[')) break;
+    }
+    return result;
+}

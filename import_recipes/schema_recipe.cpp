@@ -1,0 +1,265 @@
+#include "import_recipes/schema_recipe.h"
+
+#include <algorithm>
+#include <charconv>
+#include <climits>
+#include <cmath>
+#include <optional>
+
+#include "import_recipes/clean_text.h"
+#include "import_recipes/lenient_json.h"
+
+using nlohmann::json;
+
+namespace {
+
+const json* member(const json& node, std::string_view key) {
+    if (!node.is_object()) return nullptr;
+    const auto found = node.find(key);
+    return found == node.end() || found->is_null() ? nullptr : &*found;
+}
+
+std::string_view trimmed(std::string_view text) {
+    const auto start = text.find_first_not_of(" \t\r\n");
+    if (start == std::string_view::npos) return {};
+    return text.substr(start, text.find_last_not_of(" \t\r\n") - start + 1);
+}
+
+bool type_is(std::string_view type, std::string_view wanted) {
+    type = trimmed(type);
+    if (type == wanted) return true;
+    return type.size() > wanted.size() && type.ends_with(wanted) &&
+           std::string_view("/#:").find(type[type.size() - wanted.size() - 1]) != std::string_view::npos;
+}
+
+bool has_type(const json& node, std::string_view wanted) {
+    const json* type = member(node, "@type");
+    if (!type) return false;
+    if (type->is_string()) return type_is(type->get_ref<const std::string&>(), wanted);
+    if (type->is_array())
+        for (const json& each : *type)
+            if (each.is_string() && type_is(each.get_ref<const std::string&>(), wanted)) return true;
+    return false;
+}
+
+void find(const json& value, int depth, std::vector<const json*>& recipes, schema_ids& ids) {
+    if (depth > json_depth_limit) return;
+    if (value.is_array()) {
+        for (const json& each : value) find(each, depth + 1, recipes, ids);
+        return;
+    }
+    if (!value.is_object()) return;
+    if (const json* id = member(value, "@id"); id && id->is_string()) ids.emplace(id->get<std::string>(), &value);
+    if (has_type(value, "Recipe")) {
+        recipes.push_back(&value);
+        return;
+    }
+    if (const json* graph = member(value, "@graph"); graph && graph->is_object())
+        for (const json& node : *graph) find(node, depth + 2, recipes, ids);
+    else if (graph)
+        find(*graph, depth + 1, recipes, ids);
+    for (const char* key : {"mainEntity", "itemListElement", "item"})
+        if (const json* inner = member(value, key)) find(*inner, depth + 1, recipes, ids);
+}
+
+std::string number_text(const json& number) {
+    if (number.is_number_integer()) return std::to_string(number.get<std::int64_t>());
+    if (number.is_number_unsigned()) return std::to_string(number.get<std::uint64_t>());
+    return number.dump();
+}
+
+// A single text: a string, a number, a JSON-LD value object, or the first
+// of a list that gives one.
+std::string text_of(const json* value, int depth = 0) {
+    if (!value || depth > json_depth_limit) return {};
+    if (value->is_string()) return clean_line(value->get_ref<const std::string&>());
+    if (value->is_number()) return number_text(*value);
+    if (value->is_object()) return text_of(member(*value, "@value"), depth + 1);
+    if (value->is_array())
+        for (const json& each : *value)
+            if (std::string text = text_of(&each, depth + 1); !text.empty()) return text;
+    return {};
+}
+
+// Names of people or organisations: a text, an object with "name" (or a
+// reference to one), or a list of these.
+void collect_names(const json* value, const schema_ids& ids, int depth, std::vector<std::string>& names) {
+    if (!value || depth > json_depth_limit) return;
+    std::string name;
+    if (value->is_array()) {
+        for (const json& each : *value) collect_names(&each, ids, depth + 1, names);
+        return;
+    }
+    if (value->is_object()) {
+        name = text_of(member(*value, "name"), depth + 1);
+        const json* id = member(*value, "@id");
+        if (name.empty() && id && id->is_string()) {
+            const auto found = ids.find(id->get_ref<const std::string&>());
+            if (found != ids.end()) name = text_of(member(*found->second, "name"), depth + 1);
+        }
+    } else {
+        name = text_of(value, depth);
+    }
+    if (!name.empty()) names.push_back(std::move(name));
+}
+
+std::string names_of(const json* value, const schema_ids& ids) {
+    std::vector<std::string> names;
+    collect_names(value, ids, 0, names);
+    std::string joined;
+    for (const std::string& name : names) joined += (joined.empty() ? "" : ", ") + name;
+    return joined;
+}
+
+std::optional<int> whole_number(double value) {
+    if (!std::isfinite(value) || value < 0 || value >= INT_MAX) return std::nullopt;
+    return static_cast<int>(std::lround(value));
+}
+
+// The first number in a text: "4-6 servings" gives 4, "Serves 2.5" gives 3.
+std::optional<int> first_number(std::string_view text) {
+    const auto digit = text.find_first_of("0123456789");
+    if (digit == std::string_view::npos) return std::nullopt;
+    auto end = text.find_first_not_of("0123456789", digit);
+    if (end != std::string_view::npos && text[end] == '.' && end + 1 < text.size() && std::isdigit(static_cast<unsigned char>(text[end + 1])))
+        end = text.find_first_not_of("0123456789", end + 1);
+    const std::string_view number = text.substr(digit, end == std::string_view::npos ? std::string_view::npos : end - digit);
+    double value = 0;
+    if (std::from_chars(number.data(), number.data() + number.size(), value).ec != std::errc()) return std::nullopt;
+    return whole_number(value);
+}
+
+// A yield: a number, a text, a QuantitativeValue's "value", or the first of
+// a list that gives one.
+std::optional<int> servings_in(const json* value, int depth) {
+    if (!value || depth > json_depth_limit) return std::nullopt;
+    if (value->is_number()) return whole_number(value->get<double>());
+    if (value->is_string()) return first_number(clean_line(value->get_ref<const std::string&>()));
+    if (value->is_object()) {
+        if (auto found = servings_in(member(*value, "value"), depth + 1)) return found;
+        return servings_in(member(*value, "@value"), depth + 1);
+    }
+    if (value->is_array())
+        for (const json& each : *value)
+            if (auto found = servings_in(&each, depth + 1)) return found;
+    return std::nullopt;
+}
+
+// Ingredients: a text (one a line), or a list of texts or of objects with a
+// "text" or "name".
+void collect_lines(const json* value, int depth, std::vector<std::string>& lines) {
+    if (!value || depth > json_depth_limit) return;
+    if (value->is_string()) {
+        for (std::string& line : clean_lines(value->get_ref<const std::string&>())) lines.push_back(std::move(line));
+    } else if (value->is_number()) {
+        lines.push_back(number_text(*value));
+    } else if (value->is_array()) {
+        for (const json& each : *value) collect_lines(&each, depth + 1, lines);
+    } else if (value->is_object()) {
+        const json* text = member(*value, "text");
+        collect_lines(text ? text : member(*value, "name"), depth + 1, lines);
+    }
+}
+
+// Compares "step2" before "step10": runs of digits by their value.
+bool natural_less(const std::string& a, const std::string& b) {
+    std::size_t i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (std::isdigit(static_cast<unsigned char>(a[i])) && std::isdigit(static_cast<unsigned char>(b[j]))) {
+            const std::size_t a_end = std::min(a.find_first_not_of("0123456789", i), a.size());
+            const std::size_t b_end = std::min(b.find_first_not_of("0123456789", j), b.size());
+            std::string_view x = std::string_view(a).substr(i, a_end - i), y = std::string_view(b).substr(j, b_end - j);
+            x.remove_prefix(std::min(x.find_first_not_of('0'), x.size()));
+            y.remove_prefix(std::min(y.find_first_not_of('0'), y.size()));
+            if (x.size() != y.size()) return x.size() < y.size();
+            if (x != y) return x < y;
+            i = a_end, j = b_end;
+        } else {
+            if (a[i] != b[j]) return a[i] < b[j];
+            ++i, ++j;
+        }
+    }
+    return a.size() - i < b.size() - j;
+}
+
+// Instructions: a text (one step a line), HowToStep, HowToSection (a line
+// "NAME:" then its steps), ItemList, lists of these at any depth, or an
+// object whose values are the steps in the order of their keys.
+void collect_steps(const json* value, int depth, std::vector<std::string>& steps) {
+    if (!value || depth > json_depth_limit) return;
+    if (value->is_array()) {
+        for (const json& each : *value) collect_steps(&each, depth + 1, steps);
+        return;
+    }
+    if (!value->is_object()) return collect_lines(value, depth, steps);
+    if (has_type(*value, "HowToSection")) {
+        std::string heading = text_of(member(*value, "name"), depth + 1);
+        if (!heading.empty()) steps.push_back(heading.ends_with(':') ? heading : heading + ":");
+        return collect_steps(member(*value, "itemListElement"), depth + 1, steps);
+    }
+    for (const char* key : {"itemListElement", "text", "item", "name"})
+        if (const json* inner = member(*value, key)) return collect_steps(inner, depth + 1, steps);
+    std::vector<std::pair<std::string, const json*>> keyed;
+    for (auto each = value->begin(); each != value->end(); ++each)
+        if (!each.key().starts_with("@")) keyed.emplace_back(each.key(), &*each);
+    std::sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return natural_less(a.first, b.first); });
+    for (const auto& [key, step] : keyed) collect_steps(step, depth + 1, steps);
+}
+
+std::string first_url(const json* value, int depth = 0) {
+    if (!value || depth > json_depth_limit) return {};
+    if (value->is_string()) return absolute_url(clean_line(value->get_ref<const std::string&>()));
+    if (value->is_array())
+        for (const json& each : *value)
+            if (std::string url = first_url(&each, depth + 1); !url.empty()) return url;
+    return {};
+}
+
+std::string host_of(std::string_view url) {
+    url.remove_prefix(url.find("://") + 3);
+    url = url.substr(0, url.find_first_of("/?#"));
+    if (const auto at = url.rfind('@'); at != std::string_view::npos) url.remove_prefix(at + 1);
+    if (const auto colon = url.rfind(':'); colon != std::string_view::npos && url.find(']', colon) == std::string_view::npos)
+        url = url.substr(0, colon);
+    std::string host(url);
+    for (char& c : host) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return host;
+}
+
+}  // namespace
+
+void find_recipes(const json& value, std::vector<const json*>& recipes, schema_ids& ids) {
+    find(value, 0, recipes, ids);
+}
+
+bool is_recipe_type(std::string_view type) { return type_is(type, "Recipe"); }
+
+std::string absolute_url(std::string_view text) {
+    text = trimmed(text);
+    const auto scheme = text.find("://");
+    if (scheme == std::string_view::npos || text.find_first_of(" \t") != std::string_view::npos) return {};
+    std::string lower;
+    for (char c : text.substr(0, scheme)) lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const bool web = lower == "http" || lower == "https";
+    return web && !host_of(text).empty() ? std::string(text) : std::string();
+}
+
+found_recipe map_recipe(const json& recipe, const schema_ids& ids, const recipe_origin& origin) {
+    found_recipe found;
+    found.name = text_of(member(recipe, "name"));
+    found.author = names_of(member(recipe, "author"), ids);
+    found.description = text_of(member(recipe, "description"));
+    const json* yield = member(recipe, "recipeYield");
+    found.servings = servings_in(yield ? yield : member(recipe, "yield"), 0).value_or(0);
+    const json* ingredients = member(recipe, "recipeIngredient");
+    if (!ingredients || ingredients->empty()) ingredients = member(recipe, "ingredients");
+    collect_lines(ingredients, 0, found.ingredients);
+    collect_steps(member(recipe, "recipeInstructions"), 0, found.directions);
+
+    std::string url = first_url(member(recipe, "url"));
+    if (url.empty()) url = origin.page_url;
+    const std::string publisher = names_of(member(recipe, "publisher"), ids);
+    found.source = !publisher.empty() ? publisher : !url.empty() ? host_of(url) : origin.file_name;
+    if (!url.empty()) found.directions.push_back("Source: " + url);
+    return found;
+}

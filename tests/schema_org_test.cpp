@@ -1,0 +1,161 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "import_recipes/html_document.h"
+#include "import_recipes/schema_org.h"
+#include "tests/test_support.h"
+
+namespace {
+
+std::string data_file(const std::string& name) { return read_whole_file(std::string(LDR_TEST_DATA_DIR) + "/schema_org/" + name); }
+
+// Every field of a recipe, one a line, so that a mismatch shows where.
+std::string shown(const found_recipe& recipe) {
+    std::string text = "name: " + recipe.name + "\nauthor: " + recipe.author + "\nsource: " + recipe.source +
+                       "\ndescription: " + recipe.description + "\nservings: " + std::to_string(recipe.servings) + "\n";
+    for (const std::string& line : recipe.ingredients) text += "ingredient: " + line + "\n";
+    for (const std::string& line : recipe.directions) text += "direction: " + line + "\n";
+    return text;
+}
+
+std::vector<std::string> shown(const schema_org_result& result) {
+    std::vector<std::string> recipes;
+    for (const found_recipe& recipe : result.recipes) recipes.push_back(shown(recipe));
+    return recipes;
+}
+
+}  // namespace
+
+// @graph with a @type list, an author list, a publisher by reference, a
+// yield list, sections of steps, entities encoded twice, and the type
+// attribute in capitals and entity-encoded.
+TEST(schema_org, a_recipe_in_a_graph_comes_out_whole) {
+    const schema_org_result result = read_recipe_page(data_file("graph.html"), "graph.html");
+    EXPECT_TRUE(result.notes.empty());
+    ASSERT_EQ(shown(result), std::vector<std::string>{
+        "name: Apple & Pear Crumble\nauthor: Ann Baker, The Test Kitchen\nsource: Example Kitchen\n"
+        "description: A warm autumn pudding.\nservings: 6\n"
+        "ingredient: 3 apples, peeled\ningredient: 2 pears\ningredient: 1\u00bd cups flour\n"
+        "direction: Fruit:\ndirection: Slice the fruit.\ndirection: Lay it in a dish.\n"
+        "direction: Topping:\ndirection: Rub the butter into the flour.\ndirection: Bake for 40 minutes.\n"
+        "direction: Source: https://www.example.org/crumble\n"});
+}
+
+// Two blocks (the second typed in capitals, encoded twice): a full IRI type, instructions as one text (CR alone, CR LF) and
+// as an object keyed in order, a QuantitativeValue range, the source from the
+// recipe's url and from og:url.
+TEST(schema_org, two_recipes_on_a_page_each_come_out) {
+    const schema_org_result result = read_recipe_page(data_file("two_recipes.html"), "two_recipes.html");
+    EXPECT_TRUE(result.notes.empty());
+    ASSERT_EQ(shown(result), (std::vector<std::string>{
+        "name: Plain loaf\nauthor: The Mill\nsource: recipes.example.com\ndescription: \nservings: 4\n"
+        "ingredient: 500 g flour\ningredient: 10 g salt\ningredient: 7 g yeast\n"
+        "direction: Mix.\ndirection: Rest an hour.\ndirection: Bake.\n"
+        "direction: Source: https://Recipes.Example.com:8080/loaf?x=1\n",
+        "name: Soda bread\nauthor: Kate Flour\nsource: www.bakes.example\ndescription: \nservings: 1\n"
+        "ingredient: 450 g flour\ningredient: 400 ml buttermilk\n"
+        "direction: Stir it together.\ndirection: Shape a round.\ndirection: Cool on a rack.\n"
+        "direction: Source: https://www.bakes.example/list\n"}));
+}
+
+// Comment and CDATA wrappers, trailing commas, a raw tab and line end, "\'",
+// data after the value, a 400-digit yield; a block still broken is skipped
+// with a note and the next one read.
+TEST(schema_org, json_ld_that_strict_json_rejects_is_mended) {
+    const schema_org_result result = read_recipe_page(data_file("lenient.html"), "lenient.html");
+    EXPECT_EQ(result.notes, std::vector<std::string>{
+        "JSON-LD block 3 could not be read: parse error at line 1, column 29: syntax error while parsing value - "
+        "unexpected '}'; expected '[', '{', or a literal."});
+    ASSERT_EQ(shown(result), (std::vector<std::string>{
+        "name: Granny's flapjack\nauthor: \nsource: lenient.html\ndescription: \nservings: 0\n"
+        "ingredient: 200 g oats\ningredient: 100 g butter\ndirection: Melt the butter.\ndirection: Stir in the oats.\n",
+        "name: Huge yield\nauthor: \nsource: lenient.html\ndescription: \nservings: 0\ningredient: 1 egg\n",
+        "name: After the broken block\nauthor: \nsource: lenient.html\ndescription: \nservings: 0\n"}));
+}
+
+TEST(schema_org, microdata_gives_the_recipe_and_not_its_nested_items) {
+    const schema_org_result result = read_recipe_page(data_file("microdata.html"), "microdata.html");
+    ASSERT_EQ(shown(result), std::vector<std::string>{
+        "name: Victoria sponge\nauthor: Jo Whisk\nsource: cakes.example.net\ndescription: Two layers, jam and cream.\n"
+        "servings: 8\ningredient: 4 eggs\ningredient: 225 g caster sugar\ningredient: 225 g self-raising flour\n"
+        "direction: Beat the eggs with the sugar.\ndirection: Fold in the flour.\n"
+        "direction: Source: https://cakes.example.net/sponge\n"});
+}
+
+TEST(schema_org, pages_in_other_character_sets_are_read_as_utf8) {
+    const schema_org_result latin = read_recipe_page(data_file("latin1.html"), "latin1.html");
+    ASSERT_EQ(shown(latin), std::vector<std::string>{
+        "name: Cr\u00e8me br\u00fbl\u00e9e\nauthor: Ren\u00e9e\nsource: latin1.html\ndescription: \nservings: 6\n"
+        "ingredient: \u00bd l cr\u00e8me\ningredient: 5 jaunes d'\u0153uf\ndirection: Cuire \u00e0 150 \u00b0C.\n"});
+    // No declaration: UTF-8 stays, a stray byte is read as Windows-1252.
+    const schema_org_result mixed = read_recipe_page(
+        "<script type=\"application/ld+json\">{\"@type\":\"Recipe\",\"name\":\"Caf\xc3\xa9 \x93ol\xe9\x94\"}</script>", "m");
+    ASSERT_EQ(mixed.recipes.size(), 1u);
+    EXPECT_EQ(mixed.recipes[0].name, "Caf\u00e9 \u201col\u00e9\u201d");
+}
+
+// An ItemList, mainEntity, and @graph as an object; "ingredients" as one
+// text; nested lists of steps; a step holding itemListElement.
+TEST(schema_org, a_json_file_gives_every_recipe_in_it) {
+    const schema_org_result result = read_recipe_json(data_file("recipes.json"), "recipes.json");
+    EXPECT_TRUE(result.notes.empty());
+    ASSERT_EQ(shown(result), (std::vector<std::string>{
+        "name: Pea soup\nauthor: \nsource: Green Pages\ndescription: \nservings: 5\n"
+        "ingredient: 500 g peas\ningredient: 1 onion\n"
+        "direction: Soften the onion.\ndirection: Add the peas.\ndirection: Blend.\n"
+        "direction: Source: https://soup.example.com/pea\n",
+        "name: Toast\nauthor: \nsource: recipes.json\ndescription: \nservings: 2\ningredient: 2 slices bread\n"
+        "direction: Toast the bread.\ndirection: Watch it.\n",
+        "name: Jam\nauthor: \nsource: recipes.json\ndescription: \nservings: 0\n"}));
+}
+
+// File names are bytes, not always UTF-8; the source keeps them exactly.
+TEST(schema_org, a_file_name_in_any_bytes_becomes_the_source_unchanged) {
+    const schema_org_result result = read_recipe_json(R"({"@type": "Recipe", "name": "Tea"})", "caf\xe9.json");
+    ASSERT_EQ(result.recipes.size(), 1u);
+    EXPECT_EQ(result.recipes[0].source, "caf\xe9.json");
+}
+
+TEST(schema_org, hostile_nesting_and_size_give_a_note_and_never_a_crash) {
+    const std::string recipe = R"(<script type="application/ld+json">{"@type":"Recipe","name":"Deep"}</script>)";
+    const std::string deep_json = std::string(10000, '[') + std::string(10000, ']');
+    EXPECT_EQ(read_recipe_json(deep_json, "deep.json").notes,
+              std::vector<std::string>{"The file could not be read as JSON: nested more than 200 deep."});
+    std::string many = "[{}";
+    for (int i = 0; i < 4000000; ++i) many += ",{}";
+    EXPECT_EQ(read_recipe_json(many + "]", "many.json").notes,
+              std::vector<std::string>{"The file could not be read as JSON: holds more than 4000000 values."});
+    const schema_org_result deep_block = read_recipe_page(
+        "<script type=\"application/ld+json\">" + deep_json + "</script>" + recipe, "deep.html");
+    EXPECT_EQ(deep_block.notes, std::vector<std::string>{"JSON-LD block 1 could not be read: nested more than 200 deep."});
+    EXPECT_EQ(deep_block.recipes.size(), 1u);
+
+    // Ten thousand deep is read; a million deep, which would keep the HTML
+    // parser busy for hours and overflow the stack when freed, is refused.
+    std::string divs;
+    for (int i = 0; i < 10000; ++i) divs += "<div>";
+    const schema_org_result deep_page = read_recipe_page(divs + recipe, "deep.html");
+    ASSERT_EQ(deep_page.recipes.size(), 1u);
+    EXPECT_EQ(deep_page.recipes[0].name, "Deep");
+    for (const char* tag : {"<div>", "<b>", "<span>", "<svg><g>"}) {
+        std::string page;
+        for (int i = 0; i < 1000000; ++i) page += tag;
+        EXPECT_EQ(read_recipe_page(page + recipe, "deep.html").notes,
+                  std::vector<std::string>{"The page is nested too deeply to read."}) << tag;
+    }
+
+    // A misnesting on which the HTML parser library stops the process: the
+    // page is read in a process of its own.
+    EXPECT_EQ(read_recipe_page("<table><svg><select><foreignObject><select></table>" + recipe, "x.html").notes,
+              std::vector<std::string>{"The page could not be read: the reader stopped on it."});
+
+    // Misnested formatting tags make the parser build an element per tag and
+    // line; the memory budget stops it.
+    std::string misnested = "<body>";
+    for (int i = 0; i < 300; ++i) misnested += "<div>";
+    for (int i = 0; i < 300; ++i) misnested += "<b id=" + std::to_string(i) + ">";
+    for (int i = 0; i < 300; ++i) misnested += "</div>x";
+    EXPECT_EQ(parse_html(misnested, 4 << 20).failure, "needs more than 4 MB of memory to read");
+    EXPECT_TRUE(parse_html(misnested, 64 << 20).document);
+}
