@@ -142,7 +142,7 @@ TEST_F(import_recipes_test, a_directory_of_mixed_files_gives_its_recipes_and_nam
     outcome result = run({"mixed"});
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.err, "");
-    EXPECT_EQ(result.out, summary("2 recipes from 3 files|Skipped 1 already in the collection, 0 without a name.\n"
+    EXPECT_EQ(result.out, summary("3 recipes from 4 files|Skipped 1 already in the collection, 0 without a name.\n"
                                   "Not recipe files: mixed/article.html, mixed/notes.txt, mixed/person.json, "
                                   "mixed/pipe, mixed/zero\n"));
     const file_map expected = {
@@ -150,9 +150,13 @@ TEST_F(import_recipes_test, a_directory_of_mixed_files_gives_its_recipes_and_nam
         {"Lemon Curd1.rcp", "\"Lemon Curd\",\"\",\"cards.mmf\"\r\n\"\",2\r\n3\r\n\"3 Lemons; juice and zest\"\r\n"
                             "\"200 g Sugar\"\r\n\"100 g Butter\"\r\n1\r\n\"Stir over low heat until thick.\"\r\n"},
         {"Mint Tea1.rcp", read_whole_file(data / "mixed/saved.rcp")},
+        {"Thin Pancakes1.rcp", "\"Thin Pancakes\",\"Bea\",\"example.org\"\r\n\"\",4\r\n3\r\n\"250 g flour\"\r\n"
+                               "\"\xBD l milk\"\r\n\"2 eggs\"\r\n3\r\n\"Whisk & rest 30 minutes.\"\r\n\"Fry thin.\"\r\n"
+                               "\"Source: https://example.org/thin-pancakes\"\r\n"},
         {"default.bak", before.at("default.ldr")},
-        {"default.ldr", "3\r\n\"Kept\",\"\",\"\",\"Kept.rcp\"\r\n\"Lemon Curd\",\"\",\"cards.mmf\",\"Lemon Curd1.rcp\"\r\n"
-                        "\"Mint Tea\",\"Ann\",\"Garden\",\"Mint Tea1.rcp\"\r\n"}};
+        {"default.ldr", "4\r\n\"Kept\",\"\",\"\",\"Kept.rcp\"\r\n\"Lemon Curd\",\"\",\"cards.mmf\",\"Lemon Curd1.rcp\"\r\n"
+                        "\"Mint Tea\",\"Ann\",\"Garden\",\"Mint Tea1.rcp\"\r\n"
+                        "\"Thin Pancakes\",\"Bea\",\"example.org\",\"Thin Pancakes1.rcp\"\r\n"}};
     EXPECT_EQ(files_in(collection), expected);
 }
 

@@ -19,18 +19,18 @@ status=0
 ./home/import-recipes mixed >"$work/out.txt" 2>"$work/err.txt" || status=$?
 [ "$status" -eq 0 ] || fail "the import ended with $status: $(cat "$work/err.txt")"
 [ ! -s "$work/err.txt" ] || fail "the import complained: $(cat "$work/err.txt")"
-printf 'Imported 2 recipes from 2 files into %s.\nNot recipe files: mixed/article.html, mixed/notes.txt, mixed/person.json, mixed/pipe\n' \
+printf 'Imported 3 recipes from 3 files into %s.\nNot recipe files: mixed/article.html, mixed/notes.txt, mixed/person.json, mixed/pipe\n' \
   "$home" >"$work/expected.txt"
 same "$work/out.txt" "$work/expected.txt" || fail "the summary is not as expected"
 
 cd "$home"
 printf '"Lemon Curd","","cards.mmf"\r\n"",2\r\n3\r\n"3 Lemons; juice and zest"\r\n"200 g Sugar"\r\n"100 g Butter"\r\n1\r\n"Stir over low heat until thick."\r\n' \
   >"$work/curd.rcp"
-printf '2\r\n"Lemon Curd","","cards.mmf","Lemon Curd1.rcp"\r\n"Mint Tea","Ann","Garden","Mint Tea1.rcp"\r\n' >"$work/default.ldr"
+printf '3\r\n"Lemon Curd","","cards.mmf","Lemon Curd1.rcp"\r\n"Mint Tea","Ann","Garden","Mint Tea1.rcp"\r\n"Thin Pancakes","Bea","example.org","Thin Pancakes1.rcp"\r\n' >"$work/default.ldr"
 same "Lemon Curd1.rcp" "$work/curd.rcp" || fail "Lemon Curd1.rcp is not as expected"
 same "Mint Tea1.rcp" "$data/mixed/saved.rcp" || fail "Mint Tea1.rcp is not the file imported"
 same default.ldr "$work/default.ldr" || fail "default.ldr is not as expected"
-left=$(ls -A | grep -v -x -F -e "$installed" -e default.ldr -e 'Lemon Curd1.rcp' -e 'Mint Tea1.rcp' || true)
+left=$(ls -A | grep -v -x -F -e "$installed" -e default.ldr -e 'Lemon Curd1.rcp' -e 'Mint Tea1.rcp' -e 'Thin Pancakes1.rcp' || true)
 [ -z "$left" ] || fail "the import left behind: $left"
 
 ./larderon >"$work/larderon.log" 2>&1 &
