@@ -138,6 +138,28 @@ TEST_F(storage_index_test, the_sort_follows_the_quicksort_steps_exactly) {
     }
 }
 
+// An add sorts an index in name order with new entries at its end; those
+// fall before, between, on and after its names, alone and several together.
+TEST_F(storage_index_test, entries_appended_to_an_ordered_index_end_where_the_steps_put_them) {
+    const std::string long_start(26, 'p');
+    const texts in_index = {"B", "Pie", "Pie", "pie", "tea", long_start + "a", long_start + "c", long_start + "c"};
+    const texts added = {"A", "Pi", "Pie", "Pig", "b", "tea", "zz", long_start, long_start + "b", long_start + "c"};
+    std::mt19937 random(99);
+    for (int round = 0; round < 2000; ++round) {
+        texts names(1 + random() % 30);
+        for (std::string& name : names) name = in_index[random() % in_index.size()];
+        std::sort(names.begin(), names.end());
+        for (size_t i = 1 + random() % 3; i > 0; --i) names.push_back(added[random() % added.size()]);
+        const int count = static_cast<int>(names.size());
+        fill_index(names);
+        std::vector<index_entry> expected(recipe_index().begin(), recipe_index().begin() + count + 1);
+        reference_sort(expected, count);
+        sort_index(count);
+        for (int i = 1; i <= count; ++i)
+            ASSERT_EQ(index_at(i).file_name, expected[static_cast<size_t>(i)].file_name) << "round " << round << ", " << i;
+    }
+}
+
 TEST_F(storage_index_test, names_alike_in_their_first_bytes_still_sort_by_every_byte) {
     const std::string long_start(24, 'k');
     const std::string zero(1, '\0');
