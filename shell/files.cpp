@@ -319,9 +319,18 @@ void close_file(int number) {
 }
 
 std::string read_field(int number, bool keep_blanks) {
+    return std::string(read_field_view(number, keep_blanks));
+}
+
+std::string_view read_field_view(int number, bool keep_blanks) {
     numbered_file* file = input_file(number);
     error_number = file ? 0 : EBADF;
-    return file ? read_text_field(file->data, file->pos, keep_blanks) : "";
+    return file ? read_text_view(file->data, file->pos, keep_blanks) : std::string_view();
+}
+
+size_t unread_bytes(int number) {
+    numbered_file* file = input_file(number);
+    return file && file->pos < file->data.size() ? file->data.size() - file->pos : 0;
 }
 
 int64_t read_number_field(int number) {
