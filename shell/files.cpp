@@ -229,7 +229,8 @@ int begin_replacement(const std::string& target, file_replacement& replacement) 
     if (path.filename().empty()) return ENOENT;
     fs::path dir = path.parent_path();
     // A dot in front keeps the temporary file out of the backup's wildcards.
-    const std::string prefix = "." + path.filename().string().substr(0, 200) + ".";
+    std::string prefix = ".";
+    prefix.append(path.filename().string(), 0, 200).append(".");
     remove_stale_temporaries(dir.empty() ? "." : dir.string(), prefix);
     const std::string base = prefix + std::to_string(::getpid()) + "-";
     static unsigned counter = 0;
