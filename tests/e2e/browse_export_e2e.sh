@@ -18,6 +18,8 @@ pid=$!
 
 menu=$(wait_for_window "Larderon - Main")
 sleep 0.5
+# GTK is loaded with the first dialog, not before.
+! grep -q libgtk-3 "/proc/$pid/maps" || fail "GTK is loaded before any dialog"
 click "$menu" 100 125
 browser=$(wait_for_window "Browsing Recipes")
 sleep 0.5
@@ -36,6 +38,7 @@ sleep 0.5
 
 click "$browser" 150 420
 dialog=$(wait_for_window "Save As")
+grep -q libgtk-3 "/proc/$pid/maps" || fail "the save dialog is not GTK's"
 xdotool windowfocus --sync "$dialog" 2>/dev/null || true
 sleep 0.5
 xdotool type --delay 60 soup
