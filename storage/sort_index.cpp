@@ -62,18 +62,18 @@ struct rank_key {
 // falls in, where the low half of the rank orders the names sharing the gap.
 std::vector<rank_key> ranked_keys(const std::vector<index_entry>& entries, uint32_t count) {
     constexpr uint64_t slot_unit = uint64_t{1} << 32;
-    std::vector<rank_key> keys(count + 1);
     uint64_t slot = 2 * slot_unit;
-    keys[1] = {slot, 1};
+    std::vector<rank_key> keys{{0, 0}, {slot, 1}};  // grows only as far as the order holds
     uint32_t ordered = 1;  // positions 1..ordered are in name order
     while (ordered < count) {
         const int order = entries[ordered].name.compare(entries[ordered + 1].name);
         if (order > 0) break;
         if (order < 0) slot += 2 * slot_unit;
         ++ordered;
-        keys[ordered] = {slot, ordered};
+        keys.push_back({slot, ordered});
     }
     if (count - ordered > ordered) return {};
+    keys.resize(count + 1);
 
     std::vector<name_key> rest;
     for (uint32_t p = ordered + 1; p <= count; ++p) rest.push_back(key_of(entries[p].name, p));
