@@ -36,10 +36,11 @@ run)
   ;;
 test)
   # The unit tests once more under AddressSanitizer and UndefinedBehaviorSanitizer.
-  cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DLDR_SANITIZE=ON
+  # Both builds treat compiler warnings as errors, so that none come back.
+  cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DLDR_SANITIZE=ON -DLDR_WERROR=ON
   cmake --build build-sanitize -j "$jobs" --target unit_tests
   build-sanitize/tests/unit_tests --gtest_brief=1
-  cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+  cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLDR_WERROR=ON
   cmake --build build -j "$jobs"
   cd build
   ctest --output-on-failure -j 1

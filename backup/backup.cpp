@@ -2,6 +2,9 @@
 // ldr_backup.zip, which is then moved where the user says.
 #include "backup/backup.h"
 
+#include <pwd.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
 
@@ -32,6 +35,18 @@ std::string make_absolute(const std::string& path) {
     return failed ? path : absolute.string();
 }
 
+// "~" and a path beginning with "~/" count from the home directory, as in a
+// shell; any other path stays as typed.
+std::string expand_home(const std::string& path) {
+    if (path != "~" && !path.starts_with("~/")) return path;
+    const char* home = std::getenv("HOME");
+    if (!home || !*home) {
+        const passwd* user = ::getpwuid(::getuid());
+        home = user ? user->pw_dir : nullptr;
+    }
+    return home ? home + path.substr(1) : path;
+}
+
 // The file the user chooses; empty when cancelled.
 std::string ask_destination_file(std::istream& console) {
     if (dialogs_available())
@@ -39,7 +54,12 @@ std::string ask_destination_file(std::istream& console) {
     print_text(dialog_title, true);
     std::string line;
     std::getline(console, line);  // the end of input leaves it empty
-    return line.empty() ? line : make_absolute(line);
+    return line.empty() ? line : make_absolute(expand_home(line));
+}
+
+bool is_directory(const std::string& path) {
+    std::error_code failed;
+    return std::filesystem::is_directory(path, failed);
 }
 
 // "backup" becomes "backup.zip"; a name ending in "zip" in any case stays.
@@ -92,7 +112,10 @@ int back_up(const std::string& tool_dir, const std::string& destination, std::is
     // The move line quotes the destination; a quote inside would end it early.
     if (chosen.find('"') != std::string::npos)
         return report_failure("Backup failed: the destination holds a double quote.");
-    const move_plan move = destination.empty() ? move_to_file(chosen) : move_into_directory(chosen);
+    // A directory typed on the console ("~", say) receives the archive under
+    // its own name, as one given on the command line does.
+    const move_plan move =
+        destination.empty() && !is_directory(chosen) ? move_to_file(chosen) : move_into_directory(chosen);
 
     const std::string archive = tool_dir + "/" + archive_name;
     change_dir(tool_dir);

@@ -1,9 +1,10 @@
-// The system's dialogs on GTK 3. GTK starts only when a dialog is first
-// needed, and never switches the locale: SDL sets window titles in the C
-// locale's form, which X tools then match.
+// The system's dialogs on GTK 3, built as the module that the real platform
+// loads when the first dialog is needed (gtk_dialogs.h). GTK never switches
+// the locale: SDL sets window titles in the C locale's form, which X tools
+// then match.
 #include <gtk/gtk.h>
 
-#include "platform/platform.h"
+#include "platform/gtk_dialogs.h"
 
 namespace {
 
@@ -29,13 +30,8 @@ GtkWidget* make_message(GtkMessageType type, GtkButtonsType buttons, const std::
     return dialog;
 }
 
-}  // namespace
-
-bool platform_dialogs_available() { return gtk_started(); }
-
-save_choice platform_save_dialog(const std::string& title, const std::vector<file_filter>& filters) {
+save_choice save_dialog(const std::string& title, const std::vector<file_filter>& filters) {
     save_choice choice;
-    if (!gtk_started()) return choice;
     GtkWidget* dialog = gtk_file_chooser_dialog_new(title.empty() ? "Save As" : title.c_str(), nullptr,
                                                     GTK_FILE_CHOOSER_ACTION_SAVE, "_Cancel", GTK_RESPONSE_CANCEL,
                                                     "_Save", GTK_RESPONSE_ACCEPT, nullptr);
@@ -64,17 +60,22 @@ save_choice platform_save_dialog(const std::string& title, const std::vector<fil
     return choice;
 }
 
-void platform_message_box(const std::string& text, const std::string& caption) {
-    if (!gtk_started()) return;
+void message_box(const std::string& text, const std::string& caption) {
     GtkWidget* dialog = make_message(GTK_MESSAGE_INFO, GTK_BUTTONS_OK, text, caption);
     gtk_dialog_run(GTK_DIALOG(dialog));
     finish_dialog(dialog);
 }
 
-bool platform_question(const std::string& text, const std::string& caption) {
-    if (!gtk_started()) return false;
+bool question(const std::string& text, const std::string& caption) {
     GtkWidget* dialog = make_message(GTK_MESSAGE_QUESTION, GTK_BUTTONS_YES_NO, text, caption);
     const bool yes = gtk_dialog_run(GTK_DIALOG(dialog)) == GTK_RESPONSE_YES;
     finish_dialog(dialog);
     return yes;
+}
+
+}  // namespace
+
+extern "C" __attribute__((visibility("default"))) const gtk_dialog_calls* ldr_gtk_dialog_calls() {
+    static const gtk_dialog_calls calls{gtk_dialogs_version, gtk_started, save_dialog, message_box, question};
+    return &calls;
 }

@@ -25,16 +25,16 @@ void take_field_end(const std::string& data, size_t& pos) {
     }
 }
 
-// One field as written, without quotes. A field longer than `limit` keeps
-// its first `limit` bytes and the rest of it is skipped, so that the fields
-// after it stay in step.
-std::string read_raw_field(const std::string& data, size_t& pos, bool keep_blanks, size_t limit) {
+// One field as written, without quotes, as a view into `data`. A field
+// longer than `limit` keeps its first `limit` bytes and the rest of it is
+// skipped, so that the fields after it stay in step.
+std::string_view read_raw_field(const std::string& data, size_t& pos, bool keep_blanks, size_t limit) {
     skip_blanks(data, pos);
     if (pos < data.size() && data[pos] == '"') {
         // Inside quotes commas, blanks and line ends are ordinary bytes.
         size_t close = data.find('"', pos + 1);
         size_t end = close == std::string::npos ? data.size() : close;
-        std::string field = data.substr(pos + 1, std::min(end - pos - 1, limit));
+        std::string_view field(data.data() + pos + 1, std::min(end - pos - 1, limit));
         pos = close == std::string::npos ? data.size() : close + 1;
         // Anything but blanks and one field end is left for the next field.
         skip_blanks(data, pos);
@@ -47,16 +47,16 @@ std::string read_raw_field(const std::string& data, size_t& pos, bool keep_blank
         if (c == ',' || c == '\r' || c == '\n' || (!keep_blanks && is_blank(c))) break;
         ++pos;
     }
-    std::string field = data.substr(start, std::min(pos - start, limit));
+    std::string_view field(data.data() + start, std::min(pos - start, limit));
     skip_blanks(data, pos);
     take_field_end(data, pos);
     return field;
 }
 
 // A whole number: optional sign and digits, clamped to the int64 range.
-int64_t whole_number(const std::string& field) {
+int64_t whole_number(std::string_view field) {
     size_t i = field.find_first_not_of(" \t");
-    if (i == std::string::npos) return 0;
+    if (i == std::string_view::npos) return 0;
     bool negative = false;
     if (field[i] == '+' || field[i] == '-') negative = field[i++] == '-';
     constexpr uint64_t beyond = uint64_t{1} << 63;  // one past INT64_MAX
@@ -72,12 +72,16 @@ int64_t whole_number(const std::string& field) {
 }  // namespace
 
 std::string read_text_field(const std::string& data, size_t& pos, bool keep_blanks) {
+    return std::string(read_text_view(data, pos, keep_blanks));
+}
+
+std::string_view read_text_view(const std::string& data, size_t& pos, bool keep_blanks) {
     return read_raw_field(data, pos, keep_blanks, max_text_field);
 }
 
 int64_t read_number_from(const std::string& data, size_t& pos) {
-    std::string field = read_raw_field(data, pos, false, max_number_field);
-    if (field.find('.') != std::string::npos) return round_half_even(text_to_number(field));
+    std::string_view field = read_raw_field(data, pos, false, max_number_field);
+    if (field.find('.') != std::string_view::npos) return round_half_even(text_to_number(std::string(field)));
     return whole_number(field);
 }
 

@@ -2,6 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 // The field reader and writer of the data files and of typed values: texts,
 // optionally in double quotes, and decimal numbers, separated by commas, with
@@ -12,6 +13,8 @@ constexpr size_t max_number_field = 22;   // characters kept of a number field
 
 // Reads one field of `data` starting at `pos`, advancing `pos` past the field and its end (comma / line end).
 std::string read_text_field(const std::string& data, size_t& pos, bool keep_blanks);
+// The same field as a view into `data`, which must outlive it.
+std::string_view read_text_view(const std::string& data, size_t& pos, bool keep_blanks);
 // Reads one number field (ends at a blank too; at most 22 characters) and converts it: decimal point -> rounded half
 // to even; no digits -> 0.
 int64_t read_number_from(const std::string& data, size_t& pos);

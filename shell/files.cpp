@@ -229,7 +229,8 @@ int begin_replacement(const std::string& target, file_replacement& replacement) 
     if (path.filename().empty()) return ENOENT;
     fs::path dir = path.parent_path();
     // A dot in front keeps the temporary file out of the backup's wildcards.
-    const std::string prefix = "." + path.filename().string().substr(0, 200) + ".";
+    std::string prefix = ".";
+    prefix.append(path.filename().string(), 0, 200).append(".");
     remove_stale_temporaries(dir.empty() ? "." : dir.string(), prefix);
     const std::string base = prefix + std::to_string(::getpid()) + "-";
     static unsigned counter = 0;
@@ -319,9 +320,18 @@ void close_file(int number) {
 }
 
 std::string read_field(int number, bool keep_blanks) {
+    return std::string(read_field_view(number, keep_blanks));
+}
+
+std::string_view read_field_view(int number, bool keep_blanks) {
     numbered_file* file = input_file(number);
     error_number = file ? 0 : EBADF;
-    return file ? read_text_field(file->data, file->pos, keep_blanks) : "";
+    return file ? read_text_view(file->data, file->pos, keep_blanks) : std::string_view();
+}
+
+size_t unread_bytes(int number) {
+    numbered_file* file = input_file(number);
+    return file && file->pos < file->data.size() ? file->data.size() - file->pos : 0;
 }
 
 int64_t read_number_field(int number) {

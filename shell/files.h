@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 // Parts of the numbered files that the command interpreter's copy and move
 // share, and what the storage readers need beyond services.h.
@@ -14,6 +15,13 @@ void set_last_error(int error);
 // the number is not open for input. Readers use it to stop at the end of a
 // file instead of reading empty fields for as long as a count says.
 bool file_at_end(int number);
+
+// read_field without the copy: a view into the file's bytes, valid until the
+// file is closed.
+std::string_view read_field_view(int number, bool keep_blanks);
+// The bytes of a numbered input file not read yet (0 when the number is not
+// open for input), so that a reader can make room before it reads.
+size_t unread_bytes(int number);
 
 // Opens a file for reading without blocking and gives its size at this
 // moment; 0 or the system's error number. Anything but a regular file (a

@@ -208,7 +208,8 @@ void print_text(const std::string& text, bool line_end) {
 }
 
 void print_number(int32_t value, bool line_end) {
-    print_text((value >= 0 ? " " : "") + std::to_string(value), line_end);
+    std::string text = value >= 0 ? " " : "";
+    print_text(text.append(std::to_string(value)), line_end);
 }
 
 void print_number(uint8_t value, bool line_end) {

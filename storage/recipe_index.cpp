@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <utility>
 
+#include "shell/fields.h"
 #include "shell/files.h"
 #include "shell/services.h"
 
@@ -14,6 +15,14 @@ constexpr int index_file = 1;
 // Positions set aside ahead by make_recipe_index_room, at most: enough for a
 // large collection to load without growing the list step by step.
 constexpr int64_t room_limit = 65536;
+
+// The fewest bytes an entry line takes as save_index writes it: four empty
+// quoted fields, three commas and the line end. A load makes room for no
+// more entries than that allows; a file of shorter lines grows the list.
+constexpr size_t bytes_per_entry = 13;
+
+// How many bytes of entry lines a save gathers before it hands them on.
+constexpr size_t lines_handed_on = 65536;
 
 // Makes positions 1..count exist, so that a save or sort of them never
 // reaches past the end of the list.
@@ -50,17 +59,24 @@ index_entry& index_at(int position) {
 int load_index(const std::string& file_name) {
     open_file(file_name, file_mode::input, index_file);
     if (last_error() != 0) return 0;
-    int64_t announced = read_number_field(index_file);
-    int count = 0;
-    while (count < announced && !file_at_end(index_file)) {
-        index_entry& entry = index_at(++count);
-        entry.name = read_field(index_file, false);
-        entry.author = read_field(index_file, false);
-        entry.source = read_field(index_file, false);
-        entry.file_name = read_field(index_file, true);
+    const int64_t announced = read_number_field(index_file);
+    // Room for the entries at once, but no more than the bytes can hold: a
+    // count read from a file can promise any number.
+    std::vector<index_entry>& entries = recipe_index();
+    const int64_t room = std::min<int64_t>(announced, static_cast<int64_t>(unread_bytes(index_file) / bytes_per_entry));
+    if (room > 0) entries.reserve(static_cast<size_t>(room) + 1);
+    size_t count = 0;
+    while (static_cast<int64_t>(count) < announced && !file_at_end(index_file)) {
+        const std::string_view name = read_field_view(index_file, false);
+        const std::string_view author = read_field_view(index_file, false);
+        const std::string_view source = read_field_view(index_file, false);
+        const std::string_view file = read_field_view(index_file, true);
+        index_entry entry{std::string(name), std::string(author), std::string(source), std::string(file)};
+        if (entries.size() <= ++count) entries.push_back(std::move(entry));
+        else entries[count] = std::move(entry);
     }
     close_file(index_file);
-    return count;
+    return static_cast<int>(count);
 }
 
 void save_index(const std::string& file_name, int count) {
@@ -69,12 +85,24 @@ void save_index(const std::string& file_name, int count) {
     open_file(file_name, file_mode::output, index_file);
     if (last_error() != 0) return;
     write_number_field(index_file, count, true);
-    for (int i = 1; i <= count; ++i) {
-        const index_entry& entry = index_at(i);
-        write_field(index_file, entry.name, false);
-        write_field(index_file, entry.author, false);
-        write_field(index_file, entry.source, false);
-        write_field(index_file, entry.file_name, true);
+    // The lines are made as the field writer makes them and handed on many
+    // at a time.
+    const std::vector<index_entry>& entries = recipe_index();
+    std::string lines;
+    for (size_t i = 1; i <= static_cast<size_t>(count); ++i) {
+        const index_entry& entry = entries[i];
+        append_text_field(lines, entry.name);
+        lines += ',';
+        append_text_field(lines, entry.author);
+        lines += ',';
+        append_text_field(lines, entry.source);
+        lines += ',';
+        append_text_field(lines, entry.file_name);
+        lines += "\r\n";
+        if (lines.size() >= lines_handed_on || i == static_cast<size_t>(count)) {
+            print_to_file(index_file, lines, false);
+            lines.clear();
+        }
     }
     close_file(index_file);
 }

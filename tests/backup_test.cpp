@@ -241,6 +241,27 @@ TEST_F(backup_test, a_relative_destination_counts_from_where_the_tool_was_starte
     EXPECT_FALSE(fs::exists(tool / "saves"));
 }
 
+TEST_F(backup_test, a_typed_path_beginning_with_a_tilde_counts_from_the_home_directory) {
+    const fs::path home = dir / "home";
+    fs::create_directories(home / "saves");
+    const std::string saved_home = std::getenv("HOME") ? std::getenv("HOME") : "";
+    ::setenv("HOME", home.c_str(), 1);
+    script::no_display();
+    auto typed = [&](const std::string& line) {
+        fs::current_path(dir);
+        testing::internal::CaptureStdout();
+        const int status = run("", line + "\n").status;
+        testing::internal::GetCapturedStdout();
+        return status;
+    };
+    const int statuses = typed("~/saves/week") + typed("~") + typed("~week");  // "~week" names no home
+    ::setenv("HOME", saved_home.c_str(), 1);
+    EXPECT_EQ(statuses, 0);
+    expect_every_data_file_in(home / "saves" / "week.zip");
+    expect_every_data_file_in(home / "ldr_backup.zip");
+    expect_every_data_file_in(dir / "~week.zip");
+}
+
 TEST_F(backup_test, a_destination_with_a_double_quote_is_refused_before_packing) {
     put_fake_zip(0);
     expect_reported(run((out / "a\"b").string()), "Backup failed: the destination holds a double quote.");

@@ -2,6 +2,7 @@
 #include <filesystem>
 #include <random>
 
+#include "shell/fields.h"
 #include "shell/services.h"
 #include "storage/recipe_index.h"
 #include "tests/test_support.h"
@@ -50,6 +51,28 @@ TEST_F(storage_index_test, save_writes_the_count_and_four_quoted_fields_per_line
     EXPECT_EQ(index_contents(2), (texts{"Soup/1000.rcp", "Pie ''deep''/my pie.rcp"}));
     EXPECT_EQ(index_at(2).source, "Book, 2nd");
     EXPECT_EQ(index_at(1).source, "");
+}
+
+// Enough entries for the lines to be handed on in several pieces, with
+// quotes that the writer turns into two apostrophes on either side of them.
+TEST_F(storage_index_test, a_large_index_is_written_whole_and_reads_back) {
+    const int count = 5000;
+    make_recipe_index_room(count);
+    std::string expected = std::to_string(count) + "\r\n";
+    for (int i = 1; i <= count; ++i) {
+        index_entry& entry = index_at(i);
+        entry = {"Pie \"" + std::to_string(i) + "\"", i % 3 ? "Ann" : "", std::string(i % 7, 's'),
+                 std::to_string(i) + ".rcp"};
+        expected += encode_text_field(entry.name) + "," + encode_text_field(entry.author) + "," +
+                    encode_text_field(entry.source) + "," + encode_text_field(entry.file_name) + "\r\n";
+    }
+    save_index("default.ldr", count);
+    EXPECT_EQ(last_error(), 0);
+    EXPECT_EQ(read_whole_file("default.ldr"), expected);
+    make_recipe_index_room(0);
+    EXPECT_EQ(load_index("default.ldr"), count);
+    EXPECT_EQ(index_at(count).name, "Pie ''5000''");
+    EXPECT_EQ(index_at(count - 1).source, std::string(4999 % 7, 's'));
 }
 
 TEST_F(storage_index_test, load_grows_past_the_room_and_stops_at_the_end_of_the_file) {
@@ -129,6 +152,28 @@ TEST_F(storage_index_test, the_sort_follows_the_quicksort_steps_exactly) {
         const int count = 1 + static_cast<int>(random() % 40);
         std::vector<std::string> names;
         for (int i = 0; i < count; ++i) names.push_back(alphabet[random() % alphabet.size()]);
+        fill_index(names);
+        std::vector<index_entry> expected(recipe_index().begin(), recipe_index().begin() + count + 1);
+        reference_sort(expected, count);
+        sort_index(count);
+        for (int i = 1; i <= count; ++i)
+            ASSERT_EQ(index_at(i).file_name, expected[static_cast<size_t>(i)].file_name) << "round " << round << ", " << i;
+    }
+}
+
+// An add sorts an index in name order with new entries at its end; those
+// fall before, between, on and after its names, alone and several together.
+TEST_F(storage_index_test, entries_appended_to_an_ordered_index_end_where_the_steps_put_them) {
+    const std::string long_start(26, 'p');
+    const texts in_index = {"B", "Pie", "Pie", "pie", "tea", long_start + "a", long_start + "c", long_start + "c"};
+    const texts added = {"A", "Pi", "Pie", "Pig", "b", "tea", "zz", long_start, long_start + "b", long_start + "c"};
+    std::mt19937 random(99);
+    for (int round = 0; round < 2000; ++round) {
+        texts names(1 + random() % 30);
+        for (std::string& name : names) name = in_index[random() % in_index.size()];
+        std::sort(names.begin(), names.end());
+        for (size_t i = 1 + random() % 3; i > 0; --i) names.push_back(added[random() % added.size()]);
+        const int count = static_cast<int>(names.size());
         fill_index(names);
         std::vector<index_entry> expected(recipe_index().begin(), recipe_index().begin() + count + 1);
         reference_sort(expected, count);

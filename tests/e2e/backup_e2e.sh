@@ -1,7 +1,7 @@
 #!/bin/bash
 # Backs up recipes with the installed backup tool under Xvfb: through the GTK
-# save dialog, cancelled with Escape, into a missing directory (message box)
-# and, without a display, on the console.
+# save dialog, cancelled with Escape, into a missing directory (message box),
+# without a display on the console, and without the dialog module.
 # Usage: backup_e2e.sh BUILD_DIR   (installed from there into a fresh directory)
 set -eu
 source "$(dirname "$0")/e2e_support.sh"
@@ -83,4 +83,18 @@ expect_backup "$saves/console.zip"
 rm "$saves/console.zip"
 echo | env -u DISPLAY ./backup >/dev/null || fail "an empty line did not cancel"
 [ -z "$(find "$work" -name '*.zip')" ] || fail "an empty line packed: $(find "$work" -name '*.zip')"
-echo "backup_e2e: dialog, Escape, failed move and console backups behave"
+# GTK comes only with the dialog module. Without it, or with a broken one,
+# the tool says why and asks on the console.
+for program in backup larderon; do
+  ! ldd "./$program" | grep -i 'gtk\|gdk' || fail "$program is linked with GTK"
+done
+mv ldr_gtk_dialogs.so "$work/module.so"
+for module in missing broken; do
+  [ "$module" = missing ] || printf 'not a library' >ldr_gtk_dialogs.so
+  answer=$(echo | ./backup 2>&1) || fail "the backup without a $module module ended with $?"
+  grep -qxF "Where to save your backup?" <<<"$answer" || fail "no console question with a $module module: $answer"
+  grep -q "^Dialogs could not be shown: .*/ldr_gtk_dialogs.so: " <<<"$answer" ||
+    fail "a $module module is not reported: $answer"
+done
+mv "$work/module.so" ldr_gtk_dialogs.so
+echo "backup_e2e: dialog, Escape, failed move and console backups behave, and a missing dialog module is reported"

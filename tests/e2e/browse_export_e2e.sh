@@ -18,6 +18,8 @@ pid=$!
 
 menu=$(wait_for_window "Larderon - Main")
 sleep 0.5
+# GTK is loaded with the first dialog, not before.
+! grep -q libgtk-3 "/proc/$pid/maps" || fail "GTK is loaded before any dialog"
 click "$menu" 100 125
 browser=$(wait_for_window "Browsing Recipes")
 sleep 0.5
@@ -35,6 +37,7 @@ browser=$(wait_for_window "Browsing Recipes")
 sleep 0.5
 
 export_as_text "$browser" soup
+grep -q libgtk-3 "/proc/$pid/maps" || fail "the save dialog is not GTK's"
 browser=$(wait_for_window "Browsing Recipes")
 sleep 0.5
 
