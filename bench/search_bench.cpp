@@ -49,7 +49,9 @@ std::string recipe_file_bytes(std::mt19937& random, int number) {
     const bool long_list = random() % 10 == 0;
     const int ingredients = long_list ? 40 + static_cast<int>(random() % 11) : 5 + static_cast<int>(random() % 21);
     std::string bytes = "\"Dish " + std::to_string(number) + "\",\"Ann\",\"Family book, page 3\"\r\n";
-    bytes += "\"" + random_text(random, 10, 40) + "\",4\r\n" + std::to_string(ingredients) + "\r\n";
+    bytes += '"';
+    bytes += random_text(random, 10, 40);
+    bytes += "\",4\r\n" + std::to_string(ingredients) + "\r\n";
     for (int i = 0; i < ingredients; ++i) add_line(bytes, random_text(random, 10, 60));
     std::vector<std::string> directions;
     const int wanted = 3 + static_cast<int>(random() % 13);

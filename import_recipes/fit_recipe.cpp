@@ -109,7 +109,11 @@ fitted_recipe fit_recipe(const found_recipe& found, const left_out& extra) {
 }
 
 std::string with_thousands(uint64_t number) {
-    std::string digits = std::to_string(number);
-    for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3) digits.insert(static_cast<size_t>(at), ",");
-    return digits;
+    const std::string digits = std::to_string(number);
+    std::string grouped;
+    for (size_t at = 0; at < digits.size(); ++at) {
+        if (at > 0 && (digits.size() - at) % 3 == 0) grouped += ',';
+        grouped += digits[at];
+    }
+    return grouped;
 }

@@ -27,10 +27,11 @@ void progress_line::update(uint64_t files_done, uint64_t recipes, uint64_t bytes
     last = now;
     const double share = bytes == 0 ? 1.0 : std::min(1.0, static_cast<double>(bytes_done) / static_cast<double>(bytes));
     const int filled = static_cast<int>(share * bar_width);
-    std::string line = "\r" + with_thousands(std::min(files_done, files)) + " of " + with_thousands(files) + " files, " +
-                       with_thousands(recipes) + " recipes found [" + std::string(static_cast<size_t>(filled), '#') +
-                       std::string(static_cast<size_t>(bar_width - filled), '-') + "] " +
-                       std::to_string(static_cast<int>(share * 100)) + "%";
+    std::string line = "\r";
+    line += with_thousands(std::min(files_done, files)) + " of " + with_thousands(files) + " files, " +
+            with_thousands(recipes) + " recipes found [" + std::string(static_cast<size_t>(filled), '#') +
+            std::string(static_cast<size_t>(bar_width - filled), '-') + "] " +
+            std::to_string(static_cast<int>(share * 100)) + "%";
     err << line << std::flush;
     drawn = true;
 }

@@ -40,7 +40,7 @@ std::string output_of(const std::string& command) {
     return text;
 }
 
-std::string in_quotes(const fs::path& path) { return "'" + path.string() + "'"; }
+std::string in_quotes(const fs::path& path) { return std::string("'").append(path.string()).append("'"); }
 
 // A search path for one test; the old one comes back afterwards.
 struct search_path {

@@ -87,7 +87,7 @@ TEST_F(line_editor, up_and_down_move_by_a_row_within_the_text) {
     script::press(down);   // 82 -> end
     script::type("W");
     script::press(28);
-    std::string expected = "Y" + std::string(20, 'a') + "X" + std::string(59, 'a') + "Z" + std::string(21, 'a') + "W";
+    std::string expected = std::string("Y").append(20, 'a').append("X").append(59, 'a').append("Z").append(21, 'a').append("W");
     EXPECT_EQ(input_line("", false, true), expected);
 }
 
@@ -142,7 +142,7 @@ TEST_F(line_editor, typing_on_the_last_row_scrolls_and_keeps_the_text_together) 
     for (int i = 0; i < 29; ++i) print_text("row " + std::to_string(i + 1), true);
     script::line(std::string(85, 'z'));
     EXPECT_EQ(input_line(">", false, true), std::string(85, 'z'));
-    EXPECT_EQ(row_text(29), ">" + std::string(79, 'z'));
+    EXPECT_EQ(row_text(29), std::string(">").append(79, 'z'));
     EXPECT_EQ(row_text(30).substr(0, 7), "zzzzzz ");
     EXPECT_EQ(row_text(28), "row 29" + std::string(74, ' '));
 }

@@ -31,7 +31,7 @@ protected:
         write_whole_file("favs.ldr", three_favs);
     }
     static std::string recipe_file(int i) {
-        return recipe_text("R" + std::to_string(i), "", "", "Dish " + std::to_string(i), i, {"salt"}, {"Stir."});
+        return recipe_text(std::string("R").append(std::to_string(i)), "", "", std::string("Dish ").append(std::to_string(i)), i, {"salt"}, {"Stir."});
     }
     void expect_recipes_unchanged() {
         EXPECT_EQ(read_whole_file("default.ldr"), default_index);
