@@ -116,6 +116,10 @@ bool start_video(std::string& failure) {
     // time and memory. SIGTERM and Ctrl-C end the program as usual.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    // A desktop program leaves the screen saver alone, as games and video
+    // players do not; keeping it off would also open a session-bus connection
+    // at every start.
+    SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         failure = SDL_GetError();
         return false;
