@@ -67,13 +67,14 @@ int load_index(const std::string& file_name) {
     if (room > 0) entries.reserve(static_cast<size_t>(room) + 1);
     size_t count = 0;
     while (static_cast<int64_t>(count) < announced && !file_at_end(index_file)) {
-        const std::string_view name = read_field_view(index_file, false);
-        const std::string_view author = read_field_view(index_file, false);
-        const std::string_view source = read_field_view(index_file, false);
-        const std::string_view file = read_field_view(index_file, true);
-        index_entry entry{std::string(name), std::string(author), std::string(source), std::string(file)};
-        if (entries.size() <= ++count) entries.push_back(std::move(entry));
-        else entries[count] = std::move(entry);
+        // An entry already in memory keeps its strings' room, so that loading
+        // the same index again (as every add does) allocates next to nothing.
+        if (entries.size() <= ++count) entries.emplace_back();
+        index_entry& entry = entries[count];
+        entry.name.assign(read_field_view(index_file, false));
+        entry.author.assign(read_field_view(index_file, false));
+        entry.source.assign(read_field_view(index_file, false));
+        entry.file_name.assign(read_field_view(index_file, true));
     }
     close_file(index_file);
     return static_cast<int>(count);
