@@ -8,8 +8,10 @@
 
 #include "import_recipes/import_tool.h"
 #include "import_recipes/line_splitter.h"
+#include "import_recipes/progress.h"
 #include "import_recipes/text_encoding.h"
 #include "shell/files.h"
+#include "shell/services.h"
 #include "tests/test_support.h"
 
 namespace fs = std::filesystem;
@@ -242,6 +244,21 @@ TEST_F(import_recipes_test, refuses_while_another_writer_of_the_index_may_run_an
     EXPECT_EQ(unknown.status, 2);
     EXPECT_EQ(unknown.err, "import-recipes: unknown option --fast\n" + usage);
     EXPECT_EQ(files_in(collection), before);
+}
+
+TEST_F(import_recipes_test, progress_shows_on_a_terminal_once_a_run_has_lasted_a_second_and_is_cleared) {
+    std::ostringstream script_output, terminal;
+    progress_line hidden(script_output, false, 3, 200), shown(terminal, true, 3, 200);
+    shown.update(1, 5, 100);
+    EXPECT_EQ(terminal.str(), "");
+    pause(1000);  // on the scripted platform's clock
+    hidden.update(1, 5, 100);
+    shown.update(1, 5, 100);
+    hidden.finish();
+    shown.finish();
+    EXPECT_EQ(script_output.str(), "");
+    EXPECT_EQ(terminal.str(), "\r1 of 3 files, 5 recipes found [" + std::string(15, '#') + std::string(15, '-') + "] 50%\r" +
+                                  std::string(79, ' ') + "\r");
 }
 
 TEST(line_splitter_test, lines_end_at_lf_cr_lf_or_cr_wherever_the_pieces_break_and_keep_a_bounded_part) {

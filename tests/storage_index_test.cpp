@@ -89,6 +89,8 @@ TEST_F(storage_index_test, load_grows_past_the_room_and_stops_at_the_end_of_the_
     write_whole_file("plain.ldr", "1\nSoup,Ann,Book,my soup.rcp\n");
     EXPECT_EQ(load_index("plain.ldr"), 1);
     EXPECT_EQ(index_at(1).file_name, "my soup.rcp");
+    EXPECT_EQ(index_contents(1), texts{"Soup/my soup.rcp"});  // nothing left of the longer entry before
+    EXPECT_EQ(index_at(1).author + "/" + index_at(1).source, "Ann/Book");
     EXPECT_EQ(load_index("missing.ldr"), 0);
     EXPECT_NE(last_error(), 0);
 }
