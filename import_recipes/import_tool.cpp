@@ -5,10 +5,10 @@
 #include <new>
 
 #include "import_recipes/collection_import.h"
-#include "import_recipes/fit_recipe.h"
-#include "import_recipes/progress.h"
-#include "import_recipes/read_file.h"
-#include "import_recipes/text_encoding.h"
+#include "formats/fit_recipe.h"
+#include "shell/progress_line.h"
+#include "formats/read_file.h"
+#include "formats/text_encoding.h"
 #include "shell/directory_walk.h"
 #include "shell/process_list.h"
 #include "shell/services.h"

@@ -81,3 +81,13 @@ std::string trim_blanks(const std::string& text) {
     size_t last = text.find_last_not_of(' ');
     return text.substr(first, last - first + 1);
 }
+
+std::string with_thousands(uint64_t number) {
+    const std::string digits = std::to_string(number);
+    std::string grouped;
+    for (size_t at = 0; at < digits.size(); ++at) {
+        if (at > 0 && (digits.size() - at) % 3 == 0) grouped += ',';
+        grouped += digits[at];
+    }
+    return grouped;
+}

@@ -11,3 +11,4 @@ std::string upper_case(std::string text);           // a..z only
 // 1-based position of needle in haystack at or after from; 0 when absent.
 int find_text(const std::string& haystack, const std::string& needle, int from = 1);
 std::string trim_blanks(const std::string& text);   // blanks only, both ends
+std::string with_thousands(uint64_t number);        // 9874 as "9,874"

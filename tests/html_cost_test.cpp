@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "import_recipes/html_cost.h"
-#include "import_recipes/html_document.h"
+#include "formats/html_cost.h"
+#include "formats/html_document.h"
 
 namespace {
 

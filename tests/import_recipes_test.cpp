@@ -7,9 +7,9 @@
 #include <sstream>
 
 #include "import_recipes/import_tool.h"
-#include "import_recipes/line_splitter.h"
-#include "import_recipes/progress.h"
-#include "import_recipes/text_encoding.h"
+#include "formats/line_splitter.h"
+#include "shell/progress_line.h"
+#include "formats/text_encoding.h"
 #include "shell/files.h"
 #include "shell/services.h"
 #include "tests/test_support.h"

@@ -4,11 +4,11 @@
 #include <cstdlib>
 #include <string>
 
-#include "import_recipes/charset.h"
-#include "import_recipes/clean_text.h"
-#include "import_recipes/isolated.h"
-#include "import_recipes/lenient_json.h"
-#include "import_recipes/schema_org.h"
+#include "formats/charset.h"
+#include "formats/clean_text.h"
+#include "formats/isolated.h"
+#include "formats/lenient_json.h"
+#include "formats/schema_org.h"
 
 TEST(schema_org_parts, a_child_that_hangs_or_fails_gives_a_reason_and_a_long_result_arrives_whole) {
     EXPECT_EQ(run_isolated([] { for (std::atomic<unsigned> spins = 0;; spins.fetch_add(1)) {} return std::string(); }, 1).failure,
@@ -51,7 +51,7 @@ TEST(schema_org_parts, markup_becomes_plain_lines) {
 // Yields, authors by reference, relative URLs, keys in order, headings that
 // end in a colon already: one JSON file of small recipes.
 TEST(schema_org_parts, fields_in_their_rarer_shapes) {
-    const schema_org_result result = read_recipe_json(R"({"@graph": [
+    const read_result result = read_recipe_json(R"({"@graph": [
         {"@type": "Person", "@id": "#ann", "name": "Ann"},
         {"@type": "Recipe", "name": "a", "recipeYield": "\u00bd batch", "author": {"@id": "#ann"}, "url": "/a"},
         {"@type": "Recipe", "name": "b", "recipeYield": ["", {"value": 5.5}], "author": [{"name": ""}, "Bo", {"x": 1}]},
@@ -72,7 +72,7 @@ TEST(schema_org_parts, fields_in_their_rarer_shapes) {
 }
 
 TEST(schema_org_parts, a_recipe_marked_up_twice_on_a_page_comes_out_once) {
-    const schema_org_result result = read_recipe_page(
+    const read_result result = read_recipe_page(
         R"(<script type="application/ld+json">{"@type": "Recipe", "name": "Stew"}</script>
            <div itemscope itemtype="https://schema.org/Recipe"><h1 itemprop="name">Stew</h1></div>
            <div itemscope itemtype="https://schema.org/Recipe"><h1 itemprop="name">Soup</h1>

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "import_recipes/html_document.h"
-#include "import_recipes/schema_org.h"
+#include "formats/html_document.h"
+#include "formats/schema_org.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -19,7 +19,7 @@ std::string shown(const found_recipe& recipe) {
     return text;
 }
 
-std::vector<std::string> shown(const schema_org_result& result) {
+std::vector<std::string> shown(const read_result& result) {
     std::vector<std::string> recipes;
     for (const found_recipe& recipe : result.recipes) recipes.push_back(shown(recipe));
     return recipes;
@@ -31,7 +31,7 @@ std::vector<std::string> shown(const schema_org_result& result) {
 // yield list, sections of steps, entities encoded twice, and the type
 // attribute in capitals and entity-encoded.
 TEST(schema_org, a_recipe_in_a_graph_comes_out_whole) {
-    const schema_org_result result = read_recipe_page(data_file("graph.html"), "graph.html");
+    const read_result result = read_recipe_page(data_file("graph.html"), "graph.html");
     EXPECT_TRUE(result.notes.empty());
     ASSERT_EQ(shown(result), std::vector<std::string>{
         "name: Apple & Pear Crumble\nauthor: Ann Baker, The Test Kitchen\nsource: Example Kitchen\n"
@@ -46,7 +46,7 @@ TEST(schema_org, a_recipe_in_a_graph_comes_out_whole) {
 // as an object keyed in order, a QuantitativeValue range, the source from the
 // recipe's url and from og:url.
 TEST(schema_org, two_recipes_on_a_page_each_come_out) {
-    const schema_org_result result = read_recipe_page(data_file("two_recipes.html"), "two_recipes.html");
+    const read_result result = read_recipe_page(data_file("two_recipes.html"), "two_recipes.html");
     EXPECT_TRUE(result.notes.empty());
     ASSERT_EQ(shown(result), (std::vector<std::string>{
         "name: Plain loaf\nauthor: The Mill\nsource: recipes.example.com\ndescription: \nservings: 4\n"
@@ -63,7 +63,7 @@ TEST(schema_org, two_recipes_on_a_page_each_come_out) {
 // data after the value, a 400-digit yield; a block still broken is skipped
 // with a note and the next one read.
 TEST(schema_org, json_ld_that_strict_json_rejects_is_mended) {
-    const schema_org_result result = read_recipe_page(data_file("lenient.html"), "lenient.html");
+    const read_result result = read_recipe_page(data_file("lenient.html"), "lenient.html");
     EXPECT_EQ(result.notes, std::vector<std::string>{
         "JSON-LD block 3 could not be read: parse error at line 1, column 29: syntax error while parsing value - "
         "unexpected '}'; expected '[', '{', or a literal."});
@@ -75,7 +75,7 @@ TEST(schema_org, json_ld_that_strict_json_rejects_is_mended) {
 }
 
 TEST(schema_org, microdata_gives_the_recipe_and_not_its_nested_items) {
-    const schema_org_result result = read_recipe_page(data_file("microdata.html"), "microdata.html");
+    const read_result result = read_recipe_page(data_file("microdata.html"), "microdata.html");
     ASSERT_EQ(shown(result), std::vector<std::string>{
         "name: Victoria sponge\nauthor: Jo Whisk\nsource: cakes.example.net\ndescription: Two layers, jam and cream.\n"
         "servings: 8\ningredient: 4 eggs\ningredient: 225 g caster sugar\ningredient: 225 g self-raising flour\n"
@@ -84,12 +84,12 @@ TEST(schema_org, microdata_gives_the_recipe_and_not_its_nested_items) {
 }
 
 TEST(schema_org, pages_in_other_character_sets_are_read_as_utf8) {
-    const schema_org_result latin = read_recipe_page(data_file("latin1.html"), "latin1.html");
+    const read_result latin = read_recipe_page(data_file("latin1.html"), "latin1.html");
     ASSERT_EQ(shown(latin), std::vector<std::string>{
         "name: Cr\u00e8me br\u00fbl\u00e9e\nauthor: Ren\u00e9e\nsource: latin1.html\ndescription: \nservings: 6\n"
         "ingredient: \u00bd l cr\u00e8me\ningredient: 5 jaunes d'\u0153uf\ndirection: Cuire \u00e0 150 \u00b0C.\n"});
     // No declaration: UTF-8 stays, a stray byte is read as Windows-1252.
-    const schema_org_result mixed = read_recipe_page(
+    const read_result mixed = read_recipe_page(
         "<script type=\"application/ld+json\">{\"@type\":\"Recipe\",\"name\":\"Caf\xc3\xa9 \x93ol\xe9\x94\"}</script>", "m");
     ASSERT_EQ(mixed.recipes.size(), 1u);
     EXPECT_EQ(mixed.recipes[0].name, "Caf\u00e9 \u201col\u00e9\u201d");
@@ -98,7 +98,7 @@ TEST(schema_org, pages_in_other_character_sets_are_read_as_utf8) {
 // An ItemList, mainEntity, and @graph as an object; "ingredients" as one
 // text; nested lists of steps; a step holding itemListElement.
 TEST(schema_org, a_json_file_gives_every_recipe_in_it) {
-    const schema_org_result result = read_recipe_json(data_file("recipes.json"), "recipes.json");
+    const read_result result = read_recipe_json(data_file("recipes.json"), "recipes.json");
     EXPECT_TRUE(result.notes.empty());
     ASSERT_EQ(shown(result), (std::vector<std::string>{
         "name: Pea soup\nauthor: \nsource: Green Pages\ndescription: \nservings: 5\n"
@@ -112,7 +112,7 @@ TEST(schema_org, a_json_file_gives_every_recipe_in_it) {
 
 // File names are bytes, not always UTF-8; the source keeps them exactly.
 TEST(schema_org, a_file_name_in_any_bytes_becomes_the_source_unchanged) {
-    const schema_org_result result = read_recipe_json(R"({"@type": "Recipe", "name": "Tea"})", "caf\xe9.json");
+    const read_result result = read_recipe_json(R"({"@type": "Recipe", "name": "Tea"})", "caf\xe9.json");
     ASSERT_EQ(result.recipes.size(), 1u);
     EXPECT_EQ(result.recipes[0].source, "caf\xe9.json");
 }
@@ -126,7 +126,7 @@ TEST(schema_org, hostile_nesting_and_size_give_a_note_and_never_a_crash) {
     for (int i = 0; i < 4000000; ++i) many += ",{}";
     EXPECT_EQ(read_recipe_json(many + "]", "many.json").notes,
               std::vector<std::string>{"The file could not be read as JSON: holds more than 4000000 values."});
-    const schema_org_result deep_block = read_recipe_page(
+    const read_result deep_block = read_recipe_page(
         "<script type=\"application/ld+json\">" + deep_json + "</script>" + recipe, "deep.html");
     EXPECT_EQ(deep_block.notes, std::vector<std::string>{"JSON-LD block 1 could not be read: nested more than 200 deep."});
     EXPECT_EQ(deep_block.recipes.size(), 1u);
@@ -135,7 +135,7 @@ TEST(schema_org, hostile_nesting_and_size_give_a_note_and_never_a_crash) {
     // parser busy for hours and overflow the stack when freed, is refused.
     std::string divs;
     for (int i = 0; i < 10000; ++i) divs += "<div>";
-    const schema_org_result deep_page = read_recipe_page(divs + recipe, "deep.html");
+    const read_result deep_page = read_recipe_page(divs + recipe, "deep.html");
     ASSERT_EQ(deep_page.recipes.size(), 1u);
     EXPECT_EQ(deep_page.recipes[0].name, "Deep");
     for (const char* tag : {"<div>", "<b>", "<span>", "<svg><g>"}) {

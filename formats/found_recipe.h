@@ -14,3 +14,11 @@ struct found_recipe {
     std::vector<std::string> ingredients;
     std::vector<std::string> directions;
 };
+
+// What a reader found in one document.
+struct read_result {
+    std::vector<found_recipe> recipes;
+    // One line for each part that could not be read (a JSON-LD block that
+    // stays broken after repair, say); the rest of the document is still read.
+    std::vector<std::string> notes;
+};

@@ -1,8 +1,8 @@
-#include "import_recipes/clean_text.h"
+#include "formats/clean_text.h"
 
 #include <utility>
 
-#include "import_recipes/html_document.h"
+#include "formats/html_document.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "import_recipes/found_recipe.h"
+#include "formats/found_recipe.h"
 #include "storage/recipe.h"
 
 // What a reader left out of a recipe of absurd size before it was fitted,
@@ -28,5 +28,3 @@ struct fitted_recipe {
 // while it has room. Whatever still does not fit is cut and named in `cuts`.
 fitted_recipe fit_recipe(const found_recipe& found, const left_out& extra = {});
 
-// 9874 as "9,874".
-std::string with_thousands(uint64_t number);

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "import_recipes/found_recipe.h"
+#include "formats/found_recipe.h"
 
 // schema.org Recipe objects in JSON-LD, and the mapping of one onto a
 // found_recipe. Values come from parse_lenient_json or the microdata reader,

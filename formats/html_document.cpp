@@ -1,9 +1,9 @@
-#include "import_recipes/html_document.h"
+#include "formats/html_document.h"
 
 #include <csetjmp>
 #include <cstdlib>
 
-#include "import_recipes/html_cost.h"
+#include "formats/html_cost.h"
 
 namespace {
 

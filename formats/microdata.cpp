@@ -1,11 +1,11 @@
-#include "import_recipes/microdata.h"
+#include "formats/microdata.h"
 
 #include <algorithm>
 #include <string>
 #include <string_view>
 
-#include "import_recipes/clean_text.h"
-#include "import_recipes/schema_recipe.h"
+#include "formats/clean_text.h"
+#include "formats/schema_recipe.h"
 
 using nlohmann::json;
 

@@ -1,13 +1,13 @@
-#include "import_recipes/read_file.h"
+#include "formats/read_file.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
 
-#include "import_recipes/line_splitter.h"
-#include "import_recipes/mealmaster.h"
-#include "import_recipes/schema_org.h"
-#include "import_recipes/text_encoding.h"
+#include "formats/format_list.h"
+#include "formats/line_splitter.h"
+#include "formats/mealmaster.h"
+#include "formats/text_encoding.h"
 #include "shell/file_pieces.h"
 
 namespace {
@@ -22,8 +22,6 @@ constexpr uint64_t largest_document = uint64_t{64} << 20;
 constexpr uint64_t largest_recipe_file = uint64_t{1} << 20;
 
 constexpr std::string_view byte_order_mark = "\xEF\xBB\xBF";
-
-enum class file_kind { recipe_file, web_page, json, text, other };
 
 // ---- A recipe file: three quoted fields, a quoted field and a number, a count.
 
@@ -61,27 +59,12 @@ bool looks_like_recipe_file(std::string_view text) {
            take_line_end(text, pos) && take_number(text, pos, false) && take_line_end(text, pos);
 }
 
-bool mentions_html(std::string_view text) {
-    std::string lower(text);
-    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
-    // A saved piece of a page may lack the outer tags but still name its schema.
-    for (const char* tag : {"<html", "<!doctype html", "<head", "<body", "schema.org"})
-        if (lower.find(tag) != std::string::npos) return true;
-    return false;
-}
-
-// What the first piece of a file shows it to be; plain text may still be
-// MealMaster, which only reading it all can tell.
-file_kind kind_of(std::string_view start) {
-    if (start.empty() || start.find('\0') != std::string_view::npos) return file_kind::other;
+// Whether the first piece of a file is a recipe file of Larderon's own.
+bool is_recipe_file(std::string_view start) {
+    if (start.find('\0') != std::string_view::npos) return false;
     if (start.starts_with(byte_order_mark)) start.remove_prefix(byte_order_mark.size());
     const size_t first = start.find_first_not_of(" \t\r\n\f");
-    if (first == std::string_view::npos) return file_kind::text;
-    const std::string_view text = start.substr(first);
-    if (text[0] == '"' && looks_like_recipe_file(text)) return file_kind::recipe_file;
-    if (text[0] == '<' && mentions_html(text)) return file_kind::web_page;
-    if (text[0] == '{' || text[0] == '[') return file_kind::json;
-    return file_kind::text;
+    return first != std::string_view::npos && start[first] == '"' && looks_like_recipe_file(start.substr(first));
 }
 
 std::string read_first_piece(file_pieces& file) {
@@ -106,14 +89,14 @@ void read_rest(file_pieces& file, const std::string& first, Handler&& handle) {
     }
 }
 
-void read_document(const std::string& path, const std::string& file_name, bool page, recipe_sink& sink,
-                   file_report& report) {
+void read_document(const std::string& path, const std::string& file_name, const recipe_format& format,
+                   recipe_sink& sink, file_report& report) {
     std::string bytes;
     report.error = read_file_up_to(path, largest_document, bytes);
     if (report.error == EFBIG) report.limit = largest_document;
     if (report.error != 0) return;
     sink.bytes_read(bytes.size());
-    schema_org_result result = page ? read_recipe_page(bytes, file_name) : read_recipe_json(bytes, file_name);
+    read_result result = format.read(bytes, file_name);
     bytes = {};
     report.recipes = !result.recipes.empty();
     report.notes = std::move(result.notes);
@@ -189,22 +172,27 @@ file_report read_recipes_from(const std::string& path, const std::string& file_n
     file_pieces file;
     if ((report.error = open_pieces(path, file)) != 0) return report;
     const std::string first = read_first_piece(file);
-    const file_kind kind = file.error != 0 ? file_kind::other : kind_of(first);
+    const bool recipe_file = file.error == 0 && is_recipe_file(first);
+    const recipe_format* format = nullptr;
+    if (file.error == 0 && !recipe_file) {
+        std::string_view start = first;
+        if (start.starts_with(byte_order_mark)) start.remove_prefix(byte_order_mark.size());
+        format = find_recipe_format(start, file_name);
+    }
     text_scan scan;
-    if (kind == file_kind::text) scan = scan_text(file, first);
+    if (format != nullptr && format->read == nullptr) scan = scan_text(file, first);
     report.error = file.error;
     close_pieces(file);
     if (report.error != 0) return report;
 
-    switch (kind) {
-    case file_kind::recipe_file: read_recipe_file(path, sink, report); break;
-    case file_kind::web_page: read_document(path, file_name, true, sink, report); break;
-    case file_kind::json: read_document(path, file_name, false, sink, report); break;
-    case file_kind::text:
-        report.recipes = scan.mealmaster;
-        if (scan.mealmaster) read_mealmaster(path, file_name, scan.utf8, sink, report);
-        break;
-    case file_kind::other: break;
+    if (recipe_file) {
+        read_recipe_file(path, sink, report);
+    } else if (format != nullptr && format->read != nullptr) {
+        read_document(path, file_name, *format, sink, report);
+    } else if (format != nullptr && scan.mealmaster) {
+        report.recipes = true;
+        read_mealmaster(path, file_name, scan.utf8, sink, report);
     }
+    if (report.recipes) report.format = recipe_file ? "Larderon" : format->name;
     return report;
 }

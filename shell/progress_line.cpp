@@ -1,10 +1,10 @@
-#include "import_recipes/progress.h"
+#include "shell/progress_line.h"
 
 #include <algorithm>
 #include <string>
 
-#include "import_recipes/fit_recipe.h"
 #include "shell/services.h"
+#include "shell/text.h"
 
 namespace {
 

@@ -1,9 +1,10 @@
-#include "import_recipes/fit_recipe.h"
+#include "formats/fit_recipe.h"
 
 #include <algorithm>
 
-#include "import_recipes/text_encoding.h"
+#include "formats/text_encoding.h"
 #include "shell/fields.h"
+#include "shell/text.h"
 
 namespace {
 
@@ -106,14 +107,4 @@ fitted_recipe fit_recipe(const found_recipe& found, const left_out& extra) {
     fit_ingredients(found, extra, fitted);
     fit_directions(found, extra, fitted);
     return fitted;
-}
-
-std::string with_thousands(uint64_t number) {
-    const std::string digits = std::to_string(number);
-    std::string grouped;
-    for (size_t at = 0; at < digits.size(); ++at) {
-        if (at > 0 && (digits.size() - at) % 3 == 0) grouped += ',';
-        grouped += digits[at];
-    }
-    return grouped;
 }

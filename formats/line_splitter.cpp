@@ -1,4 +1,4 @@
-#include "import_recipes/line_splitter.h"
+#include "formats/line_splitter.h"
 
 #include <algorithm>
 

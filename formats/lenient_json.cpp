@@ -1,4 +1,4 @@
-#include "import_recipes/lenient_json.h"
+#include "formats/lenient_json.h"
 
 #include <cctype>
 

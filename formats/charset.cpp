@@ -1,4 +1,4 @@
-#include "import_recipes/charset.h"
+#include "formats/charset.h"
 
 #include <iconv.h>
 
@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-#include "import_recipes/html_document.h"
+#include "formats/html_document.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <string_view>
 #include <vector>
 
-#include "import_recipes/fit_recipe.h"
-#include "import_recipes/found_recipe.h"
+#include "formats/fit_recipe.h"
+#include "formats/found_recipe.h"
 #include "storage/recipe.h"
 
 // Where the recipes of a file go as they are read.
@@ -24,12 +24,13 @@ public:
 
 struct file_report {
     bool recipes = false;  // recognised as a file of recipes
+    std::string_view format;  // then the name of its format (format_list.h)
     int error = 0;         // the system's error number when it could not be read
     uint64_t limit = 0;    // with EFBIG: the largest size read of its kind
     std::vector<std::string> notes;  // parts that could not be read
 };
 
-// Recognises a file by its content (a recipe file, a web page, a JSON file
-// or MealMaster text) and hands every recipe in it to the sink. `path` opens
+// Recognises a file by its content (a recipe file, or one of the formats of
+// format_list.h) and hands every recipe in it to the sink. `path` opens
 // it; `file_name` is its name without the directory.
 file_report read_recipes_from(const std::string& path, const std::string& file_name, recipe_sink& sink);

@@ -1,4 +1,4 @@
-#include "import_recipes/isolated.h"
+#include "formats/isolated.h"
 
 #include <fcntl.h>
 #include <sys/resource.h>

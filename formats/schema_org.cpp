@@ -1,18 +1,18 @@
-#include "import_recipes/schema_org.h"
+#include "formats/schema_org.h"
 
 #include <algorithm>
 #include <cctype>
 #include <functional>
 #include <optional>
 
-#include "import_recipes/charset.h"
-#include "import_recipes/clean_text.h"
-#include "import_recipes/html_document.h"
-#include "import_recipes/isolated.h"
-#include "import_recipes/lenient_json.h"
-#include "import_recipes/microdata.h"
-#include "import_recipes/result_bytes.h"
-#include "import_recipes/schema_recipe.h"
+#include "formats/charset.h"
+#include "formats/clean_text.h"
+#include "formats/html_document.h"
+#include "formats/isolated.h"
+#include "formats/lenient_json.h"
+#include "formats/microdata.h"
+#include "formats/result_bytes.h"
+#include "formats/schema_recipe.h"
 
 using nlohmann::json;
 
@@ -80,8 +80,8 @@ page_parts read_page_parts(const GumboNode* document) {
     return parts;
 }
 
-schema_org_result map_recipes(const std::vector<json>& values, const recipe_origin& origin) {
-    schema_org_result result;
+read_result map_recipes(const std::vector<json>& values, const recipe_origin& origin) {
+    read_result result;
     std::vector<const json*> recipes;
     schema_ids ids;
     for (const json& value : values) find_recipes(value, recipes, ids);
@@ -89,7 +89,7 @@ schema_org_result map_recipes(const std::vector<json>& values, const recipe_orig
     return result;
 }
 
-schema_org_result read_page_here(std::string_view bytes, const std::string& file_name) {
+read_result read_page_here(std::string_view bytes, const std::string& file_name) {
     const std::string page = page_to_utf8(bytes);
     html_document document = parse_html(page);
     if (!document.document) return {{}, {"The page " + document.failure + "."}};
@@ -108,7 +108,7 @@ schema_org_result read_page_here(std::string_view bytes, const std::string& file
             notes.push_back("JSON-LD block " + std::to_string(i + 1) + " could not be read: " + block.failure + ".");
     }
     const recipe_origin origin{!parts.canonical.empty() ? parts.canonical : parts.og_url, file_name};
-    schema_org_result result = map_recipes(values, origin);
+    read_result result = map_recipes(values, origin);
     result.notes = std::move(notes);
     // Pages often mark the same recipe up twice, as JSON-LD and as microdata.
     const std::size_t from_json_ld = result.recipes.size();
@@ -121,9 +121,9 @@ schema_org_result read_page_here(std::string_view bytes, const std::string& file
     return result;
 }
 
-schema_org_result read_json_here(std::string_view bytes, const std::string& file_name) {
+read_result read_json_here(std::string_view bytes, const std::string& file_name) {
     lenient_json file = parse_lenient_json(text_to_utf8(bytes));
-    schema_org_result result = map_recipes(file.values, {"", file_name});
+    read_result result = map_recipes(file.values, {"", file_name});
     if (!file.failure.empty()) result.notes.push_back("The file could not be read as JSON: " + file.failure + ".");
     return result;
 }
@@ -132,19 +132,19 @@ schema_org_result read_json_here(std::string_view bytes, const std::string& file
 // (see isolated.h); then the file gets a note and the import goes on.
 constexpr int reader_cpu_seconds = 30;
 
-schema_org_result read_isolated(const std::function<schema_org_result()>& read, const std::string& what) {
+read_result read_isolated(const std::function<read_result()>& read, const std::string& what) {
     const isolated_run run = run_isolated([&] { return result_to_bytes(read()); }, reader_cpu_seconds);
     if (run.finished)
-        if (std::optional<schema_org_result> result = result_from_bytes(run.output)) return std::move(*result);
+        if (std::optional<read_result> result = result_from_bytes(run.output)) return std::move(*result);
     return {{}, {"The " + what + " could not be read: " + (run.finished ? "the reader stopped on it" : run.failure) + "."}};
 }
 
 }  // namespace
 
-schema_org_result read_recipe_page(std::string_view bytes, const std::string& file_name) {
+read_result read_recipe_page(std::string_view bytes, const std::string& file_name) {
     return read_isolated([&] { return read_page_here(bytes, file_name); }, "page");
 }
 
-schema_org_result read_recipe_json(std::string_view bytes, const std::string& file_name) {
+read_result read_recipe_json(std::string_view bytes, const std::string& file_name) {
     return read_isolated([&] { return read_json_here(bytes, file_name); }, "file");
 }

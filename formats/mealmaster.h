@@ -5,8 +5,8 @@
 #include <string_view>
 #include <vector>
 
-#include "import_recipes/fit_recipe.h"
-#include "import_recipes/found_recipe.h"
+#include "formats/fit_recipe.h"
+#include "formats/found_recipe.h"
 
 // MealMaster text, given line by line: many recipes in one file, text
 // between them ignored. Each recipe is handed on as soon as it ends, so a

@@ -1,4 +1,4 @@
-#include "import_recipes/text_encoding.h"
+#include "formats/text_encoding.h"
 
 #include <iconv.h>
 

@@ -1,4 +1,4 @@
-#include "import_recipes/result_bytes.h"
+#include "formats/result_bytes.h"
 
 #include <charconv>
 #include <cstdint>
@@ -19,7 +19,7 @@ void put(std::string& out, const std::vector<std::string>& texts) {
 
 }  // namespace
 
-std::string result_to_bytes(const schema_org_result& result) {
+std::string result_to_bytes(const read_result& result) {
     std::string out;
     put(out, result.notes);
     put(out, std::to_string(result.recipes.size()));
@@ -64,9 +64,9 @@ struct byte_reader {
 
 }  // namespace
 
-std::optional<schema_org_result> result_from_bytes(std::string_view bytes) {
+std::optional<read_result> result_from_bytes(std::string_view bytes) {
     byte_reader in{bytes};
-    schema_org_result result;
+    read_result result;
     result.notes = in.texts();
     for (long long n = in.number(); in.ok && n > 0; --n) {
         found_recipe recipe;

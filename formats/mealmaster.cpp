@@ -1,4 +1,4 @@
-#include "import_recipes/mealmaster.h"
+#include "formats/mealmaster.h"
 
 #include <algorithm>
 #include <cctype>

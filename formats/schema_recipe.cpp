@@ -1,4 +1,4 @@
-#include "import_recipes/schema_recipe.h"
+#include "formats/schema_recipe.h"
 
 #include <algorithm>
 #include <charconv>
@@ -6,8 +6,8 @@
 #include <cmath>
 #include <optional>
 
-#include "import_recipes/clean_text.h"
-#include "import_recipes/lenient_json.h"
+#include "formats/clean_text.h"
+#include "formats/lenient_json.h"
 
 using nlohmann::json;
 

@@ -1,4 +1,4 @@
-#include "import_recipes/html_cost.h"
+#include "formats/html_cost.h"
 
 #include <algorithm>
 #include <array>
