@@ -3,6 +3,8 @@
 #include <libxml/HTMLparser.h>
 #include <libxml/parserInternals.h>
 
+#include <algorithm>
+
 namespace {
 
 void say_nothing(void*, const char*, ...) {}
@@ -103,4 +105,14 @@ std::string_view attribute(const xmlNode* element, std::string_view name) {
     // The HTML parser gives a value as one text node.
     if (!found || !found->children || !found->children->content) return {};
     return reinterpret_cast<const char*>(found->children->content);
+}
+
+bool has_class(const xmlNode* element, std::string_view word) {
+    const std::string_view classes = attribute(element, "class");
+    for (std::size_t start = 0; start < classes.size();) {
+        const std::size_t end = std::min(classes.find_first_of(" \t\n\f", start), classes.size());
+        if (classes.substr(start, end - start) == word) return true;
+        start = end + 1;
+    }
+    return false;
 }

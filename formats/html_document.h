@@ -33,3 +33,5 @@ bool is_element(const xmlNode* node, std::string_view name);  // name in lower c
 bool has_attribute(const xmlNode* element, std::string_view name);
 // The attribute's value, empty when it is missing.
 std::string_view attribute(const xmlNode* element, std::string_view name);
+// Whether the element's class attribute holds the word.
+bool has_class(const xmlNode* element, std::string_view word);

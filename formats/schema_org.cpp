@@ -2,13 +2,10 @@
 
 #include <algorithm>
 #include <cctype>
-#include <functional>
-#include <optional>
 
 #include "formats/charset.h"
 #include "formats/clean_text.h"
 #include "formats/html_document.h"
-#include "formats/isolated.h"
 #include "formats/lenient_json.h"
 #include "formats/microdata.h"
 #include "formats/result_bytes.h"
@@ -115,23 +112,12 @@ read_result read_json_here(std::string_view bytes, const std::string& file_name)
     return result;
 }
 
-// A reader may fail on a hostile file in a way no check beforehand finds
-// (see isolated.h); then the file gets a note and the import goes on.
-constexpr int reader_cpu_seconds = 30;
-
-read_result read_isolated(const std::function<read_result()>& read, const std::string& what) {
-    const isolated_run run = run_isolated([&] { return result_to_bytes(read()); }, reader_cpu_seconds);
-    if (run.finished)
-        if (std::optional<read_result> result = result_from_bytes(run.output)) return std::move(*result);
-    return {{}, {"The " + what + " could not be read: " + (run.finished ? "the reader stopped on it" : run.failure) + "."}};
-}
-
 }  // namespace
 
 read_result read_recipe_page(std::string_view bytes, const std::string& file_name) {
-    return read_isolated([&] { return read_page_here(bytes, file_name); }, "page");
+    return read_in_child([&] { return read_page_here(bytes, file_name); }, "page");
 }
 
 read_result read_recipe_json(std::string_view bytes, const std::string& file_name) {
-    return read_isolated([&] { return read_json_here(bytes, file_name); }, "file");
+    return read_in_child([&] { return read_json_here(bytes, file_name); }, "file");
 }
