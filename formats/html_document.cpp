@@ -4,6 +4,7 @@
 #include <libxml/parserInternals.h>
 
 #include <algorithm>
+#include <climits>
 
 namespace {
 
@@ -50,17 +51,24 @@ html_document parse_html(std::string_view utf8) {
     // libxml2 would print its complaints about a page on the terminal.
     xmlSetGenericErrorFunc(nullptr, say_nothing);
     xmlSetStructuredErrorFunc(nullptr, say_nothing_structured);
-    xmlParserMaxDepth = html_depth_limit;
     const std::string text = normalised(utf8);
     html_document result;
+    if (text.size() > INT_MAX) {  // the parser counts in int
+        result.failure = "is too large to read";
+        return result;
+    }
     htmlParserCtxtPtr context = htmlNewParserCtxt();
     if (!context) {
         result.failure = "needs more memory than a page may use to read";
         return result;
     }
+    // The cap is global to libxml2; the XML readers keep theirs.
+    const unsigned xml_depth_limit = xmlParserMaxDepth;
+    xmlParserMaxDepth = html_depth_limit;
     result.tree.reset(htmlCtxtReadMemory(context, text.data(), static_cast<int>(text.size()), nullptr, "UTF-8",
                                          HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING |
                                              HTML_PARSE_NONET | HTML_PARSE_COMPACT));
+    xmlParserMaxDepth = xml_depth_limit;
     const int error = context->errNo;
     htmlFreeParserCtxt(context);
     // Other errors are faults of the page that the parser has mended; these stop it half-way.
