@@ -71,7 +71,7 @@ json read_item(const xmlNode* scope, int depth) {
     if (!types.empty()) item["@type"] = types;
     // The item's properties are the elements inside it with an itemprop,
     // but not those inside a nested item: they belong to that one.
-    for (const xmlNode* node = scope->children ? next_node(scope, scope) : nullptr; node;) {
+    for (const xmlNode* node = next_node(scope, scope); node;) {
         if (node->type != XML_ELEMENT_NODE) {
             node = next_node(node, scope);
             continue;
