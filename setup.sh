@@ -8,7 +8,7 @@ cd "$(dirname "$0")"
 what=${1:-run}
 
 packages="g++ cmake pkg-config libsdl2-dev libjpeg62-turbo-dev libpng-dev libgtk-3-dev console-setup-linux
-libgumbo-dev libxml2-dev nlohmann-json3-dev libarchive-dev libyaml-cpp-dev libgtest-dev libbenchmark-dev zip"
+libxml2-dev nlohmann-json3-dev libarchive-dev libyaml-cpp-dev libgtest-dev libbenchmark-dev zip"
 [ "$what" = test ] && packages="$packages xvfb xdotool x11-utils imagemagick unzip desktop-file-utils
 chromium poppler-utils"
 

@@ -82,31 +82,15 @@ std::string lower_trimmed(std::string_view text) {
     return out;
 }
 
-const char* attribute(const GumboNode* element, const char* name) {
-    const GumboAttribute* found = gumbo_get_attribute(&element->v.element.attributes, name);
-    return found ? found->value : nullptr;
-}
-
 // The character set named by <meta charset> or <meta http-equiv="Content-Type" content="...; charset=...">.
-std::string declared_charset(const GumboNode* document) {
-    std::vector<const GumboNode*> todo{document};
-    while (!todo.empty()) {
-        const GumboNode* node = todo.back();
-        todo.pop_back();
-        if (node->type != GUMBO_NODE_ELEMENT && node->type != GUMBO_NODE_DOCUMENT) continue;
-        if (node->type == GUMBO_NODE_ELEMENT && node->v.element.tag == GUMBO_TAG_META) {
-            if (const char* charset = attribute(node, "charset")) return lower_trimmed(charset);
-            const char* equiv = attribute(node, "http-equiv");
-            const char* content = attribute(node, "content");
-            if (equiv && content && lower_trimmed(equiv) == "content-type") {
-                const std::string value = lower_trimmed(content);
-                const auto at = value.find("charset=");
-                if (at != std::string::npos) return lower_trimmed(value.substr(at + 8, value.find(';', at) - at - 8));
-            }
-        }
-        const GumboVector& children =
-            node->type == GUMBO_NODE_DOCUMENT ? node->v.document.children : node->v.element.children;
-        for (unsigned i = children.length; i-- > 0;) todo.push_back(static_cast<const GumboNode*>(children.data[i]));
+std::string declared_charset(const xmlNode* document) {
+    for (const xmlNode* node = document; node; node = next_node(node, document)) {
+        if (!is_element(node, "meta")) continue;
+        if (has_attribute(node, "charset")) return lower_trimmed(attribute(node, "charset"));
+        if (lower_trimmed(attribute(node, "http-equiv")) != "content-type") continue;
+        const std::string value = lower_trimmed(attribute(node, "content"));
+        const auto at = value.find("charset=");
+        if (at != std::string::npos) return lower_trimmed(value.substr(at + 8, value.find(';', at) - at - 8));
     }
     return {};
 }
@@ -147,7 +131,7 @@ std::string page_to_utf8(std::string_view bytes) {
     // The declaration sits in the head; the start of the page, read as
     // UTF-8 with stray bytes, shows it.
     const html_document head = parse_html(std::string_view(reading.text).substr(0, 65536));
-    const std::string charset = head.document ? declared_charset(head.document) : std::string();
+    const std::string charset = head.tree ? declared_charset(head.root()) : std::string();
     if (charset.empty() || charset == "utf-8" || charset == "utf8") return std::move(reading.text);
     converter declared(means_windows_1252(charset) ? "WINDOWS-1252" : charset.c_str());
     if (!declared.ok()) return std::move(reading.text);

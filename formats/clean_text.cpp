@@ -1,56 +1,59 @@
 #include "formats/clean_text.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "formats/html_document.h"
+#include "formats/html_entities.h"
 
 namespace {
 
-bool breaks_line(GumboTag tag) {
-    switch (tag) {
-    case GUMBO_TAG_ADDRESS: case GUMBO_TAG_ARTICLE: case GUMBO_TAG_ASIDE: case GUMBO_TAG_BLOCKQUOTE:
-    case GUMBO_TAG_BR: case GUMBO_TAG_DD: case GUMBO_TAG_DIV: case GUMBO_TAG_DL: case GUMBO_TAG_DT:
-    case GUMBO_TAG_FIGCAPTION: case GUMBO_TAG_FIGURE: case GUMBO_TAG_FOOTER: case GUMBO_TAG_H1:
-    case GUMBO_TAG_H2: case GUMBO_TAG_H3: case GUMBO_TAG_H4: case GUMBO_TAG_H5: case GUMBO_TAG_H6:
-    case GUMBO_TAG_HEADER: case GUMBO_TAG_HR: case GUMBO_TAG_LI: case GUMBO_TAG_MAIN: case GUMBO_TAG_NAV:
-    case GUMBO_TAG_OL: case GUMBO_TAG_P: case GUMBO_TAG_PRE: case GUMBO_TAG_SECTION: case GUMBO_TAG_TABLE:
-    case GUMBO_TAG_TR: case GUMBO_TAG_UL:
-        return true;
-    default:
-        return false;
-    }
+bool breaks_line(const xmlNode* node) {
+    static constexpr std::string_view tags[] = {
+        "address", "article", "aside", "blockquote", "br", "dd", "div", "dl", "dt", "figcaption", "figure",
+        "footer", "h1", "h2", "h3", "h4", "h5", "h6", "header", "hr", "li", "main", "nav", "ol", "p", "pre",
+        "section", "table", "tr", "ul"};
+    return node->type == XML_ELEMENT_NODE &&
+           std::find(std::begin(tags), std::end(tags), reinterpret_cast<const char*>(node->name)) != std::end(tags);
 }
 
-bool shows_no_text(GumboTag tag) {
-    return tag == GUMBO_TAG_SCRIPT || tag == GUMBO_TAG_STYLE || tag == GUMBO_TAG_TEMPLATE;
+bool shows_no_text(const xmlNode* node) { return is_element(node, "script") || is_element(node, "style"); }
+
+enum class text_of { page, field };
+
+// A page part breaks its lines where a block starts and ends, as it shows.
+// A field breaks only where one ends: markup around part of an item
+// ("2 lb. <p>asparagus</p>") keeps it one item.
+void mark_entry(const xmlNode* node, text_of kind, std::string& out) {
+    if (breaks_line(node)) out += kind == text_of::page ? '\n' : ' ';
 }
 
-const GumboVector* children_of(const GumboNode* node) {
-    if (node->type == GUMBO_NODE_DOCUMENT) return &node->v.document.children;
-    if (node->type == GUMBO_NODE_ELEMENT || node->type == GUMBO_NODE_TEMPLATE) return &node->v.element.children;
-    return nullptr;
+void mark_exit(const xmlNode* node, std::string& out) {
+    if (breaks_line(node)) out += '\n';
+    else if (is_element(node, "td") || is_element(node, "th")) out += ' ';
 }
 
-// Walks the tree with a list of its own, not by recursion: pages nest deep.
-void append_text(const GumboNode* root, bool keep_line_ends, std::string& out) {
-    std::vector<std::pair<const GumboNode*, bool>> todo{{root, false}};  // the node, and whether it is left
-    while (!todo.empty()) {
-        const auto [node, leaving] = todo.back();
-        todo.pop_back();
-        if (node->type == GUMBO_NODE_TEXT || node->type == GUMBO_NODE_WHITESPACE || node->type == GUMBO_NODE_CDATA) {
-            for (const char* c = node->v.text.text; *c; ++c) out += !keep_line_ends && (*c == '\n' || *c == '\r') ? ' ' : *c;
+void append_text(const xmlNode* root, text_of kind, std::string& out) {
+    for (const xmlNode* node = root;;) {
+        bool descend = false;
+        if (node->type == XML_TEXT_NODE || node->type == XML_CDATA_SECTION_NODE) {
+            for (const char* c = reinterpret_cast<const char*>(node->content); c && *c; ++c)
+                out += kind == text_of::page && *c == '\n' ? ' ' : *c;
+        } else if ((node->type == XML_ELEMENT_NODE || node == root) && !shows_no_text(node)) {
+            mark_entry(node, kind, out);
+            descend = node->children != nullptr;
+            if (!descend) mark_exit(node, out);
+        }
+        if (descend) {
+            node = node->children;
             continue;
         }
-        const GumboVector* children = children_of(node);
-        if (!children) continue;
-        const bool element = node->type != GUMBO_NODE_DOCUMENT;
-        const GumboTag tag = element ? node->v.element.tag : GUMBO_TAG_UNKNOWN;
-        if (element && shows_no_text(tag)) continue;
-        if (breaks_line(tag)) out += '\n';
-        else if (leaving && (tag == GUMBO_TAG_TD || tag == GUMBO_TAG_TH)) out += ' ';
-        if (leaving) continue;
-        todo.push_back({node, true});
-        for (unsigned i = children->length; i-- > 0;) todo.push_back({static_cast<const GumboNode*>(children->data[i]), false});
+        while (node != root && !node->next) {
+            node = node->parent;
+            mark_exit(node, out);
+        }
+        if (node == root) return;
+        node = node->next;
     }
 }
 
@@ -62,6 +65,12 @@ bool may_hold_entity(std::string_view text) {
     return false;
 }
 
+bool holds_c1_control(std::string_view text) {
+    for (std::size_t at = text.find('\xC2'); at != std::string_view::npos; at = text.find('\xC2', at + 1))
+        if (at + 1 < text.size() && static_cast<unsigned char>(text[at + 1]) <= 0x9F) return true;
+    return false;
+}
+
 // The text with its tags removed and entities decoded, line ends kept. An
 // entity that decodes to another one is decoded again, up to three times in
 // all; a '<' that an entity gave stays text.
@@ -69,20 +78,22 @@ std::string decode_markup(std::string_view text) {
     std::string plain(text);
     bool markup = plain.find('<') != std::string::npos;
     for (int round = 0; round < 3 && (markup || may_hold_entity(plain)); ++round) {
-        std::string input;
+        // An explicit body keeps the parser from wrapping leading text in a
+        // paragraph of its own, which would end a line after it.
+        std::string input = "<body>";
         for (char c : plain) {
             if (c == '<' && !markup) input += "&lt;";
             else input += c;
         }
         const html_document parsed = parse_html(input);
-        if (!parsed.document) break;
+        if (!parsed.tree) break;
         std::string decoded;
-        append_text(parsed.document, true, decoded);
+        append_text(parsed.root(), text_of::field, decoded);
         if (decoded == plain) break;
         plain = std::move(decoded);
         markup = false;
     }
-    return plain;
+    return may_hold_entity(plain) || holds_c1_control(plain) ? decode_html5_leftovers(plain) : plain;
 }
 
 // The length of the blank at text[i] (a no-break space takes two bytes), or 0.
@@ -125,8 +136,8 @@ std::vector<std::string> clean_lines(std::string_view text) {
     return lines;
 }
 
-std::string page_text(const GumboNode* node) {
+std::string page_text(const xmlNode* node) {
     std::string text;
-    append_text(node, false, text);
+    append_text(node, text_of::page, text);
     return text;
 }

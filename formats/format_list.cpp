@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cctype>
 
+#include "formats/charset.h"
+#include "formats/copy_me_that.h"
+#include "formats/recipe_keeper.h"
 #include "formats/schema_org.h"
 
 namespace {
@@ -42,6 +45,8 @@ bool may_be_mealmaster(std::string_view start, std::string_view) {
 }
 
 const recipe_format formats[] = {
+    {"Copy Me That", is_copy_me_that, read_copy_me_that},
+    {"Recipe Keeper", is_recipe_keeper, read_recipe_keeper},
     {"web pages", is_web_page, read_recipe_page},
     {"schema.org JSON", is_json, read_recipe_json},
     {"MealMaster", may_be_mealmaster, nullptr},
@@ -54,6 +59,10 @@ std::span<const recipe_format> recipe_formats() {
 }
 
 const recipe_format* find_recipe_format(std::string_view start, std::string_view file_name) {
+    // A page or JSON file saved as UTF-16 is told by what it says, not by its NUL bytes.
+    const bool utf16 = start.starts_with("\xFF\xFE") || start.starts_with("\xFE\xFF");
+    const std::string converted = utf16 ? text_to_utf8(start) : std::string();
+    if (utf16) start = converted;
     for (const recipe_format& format : formats)
         if (format.recognise(start, file_name)) return &format;
     return nullptr;

@@ -1,99 +1,126 @@
 #include "formats/html_document.h"
 
-#include <csetjmp>
-#include <cstdlib>
+#include <libxml/HTMLparser.h>
+#include <libxml/parserInternals.h>
 
-#include "formats/html_cost.h"
+#include <algorithm>
+#include <climits>
 
 namespace {
 
-struct block_header {
-    block_header* previous;
-    block_header* next;
-    std::size_t size;
-    std::size_t unused;  // keeps the block behind the header aligned
-};
-static_assert(sizeof(block_header) % alignof(std::max_align_t) == 0);
+void say_nothing(void*, const char*, ...) {}
+void say_nothing_structured(void*, xmlErrorPtr) {}
 
-// What a block costs: Gumbo makes millions of small ones, so the header and
-// malloc's own bookkeeping count too.
-std::size_t cost_of(std::size_t size) { return size + sizeof(block_header) + 16; }
-
-}  // namespace
-
-struct gumbo_blocks {
-    block_header ring{&ring, &ring, 0, 0};
-    std::size_t used = 0;
-    std::size_t budget = 0;
-    std::jmp_buf* over_budget = nullptr;
-};
-
-void free_gumbo_blocks::operator()(gumbo_blocks* blocks) const {
-    for (block_header* block = blocks->ring.next; block != &blocks->ring;) {
-        block_header* next = block->next;
-        std::free(block);
-        block = next;
+// HTML5 reads CR LF and CR alone as LF, also inside scripts, where libxml2
+// keeps them; and a NUL would end libxml2's parse.
+std::string normalised(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\r') {
+            out += '\n';
+            if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        } else if (c == '\0') {
+            out += "\xEF\xBF\xBD";
+        } else {
+            out += c;
+        }
     }
-    delete blocks;
+    return out;
 }
 
-namespace {
-
-void* allocate_block(void* userdata, std::size_t size) {
-    auto* blocks = static_cast<gumbo_blocks*>(userdata);
-    void* memory = cost_of(size) <= blocks->budget - blocks->used ? std::malloc(sizeof(block_header) + size) : nullptr;
-    if (!memory) std::longjmp(*blocks->over_budget, 1);
-    auto* block = static_cast<block_header*>(memory);
-    *block = {&blocks->ring, blocks->ring.next, size, 0};
-    blocks->ring.next->previous = block;
-    blocks->ring.next = block;
-    blocks->used += cost_of(size);
-    return block + 1;
-}
-
-void free_block(void* userdata, void* pointer) {
-    if (!pointer) return;
-    auto* blocks = static_cast<gumbo_blocks*>(userdata);
-    auto* block = static_cast<block_header*>(pointer) - 1;
-    block->previous->next = block->next;
-    block->next->previous = block->previous;
-    blocks->used -= cost_of(block->size);
-    std::free(block);
-}
-
-// Gumbo cannot stop half-way, so when it runs over the budget the allocator
-// jumps back here. Only Gumbo's C frames and the allocator lie between, none
-// holding anything that needs cleaning up; the blocks Gumbo held are freed
-// with the rest.
-GumboOutput* parse_within_budget(gumbo_blocks& blocks, std::string_view text) {
-    GumboOptions options = kGumboDefaultOptions;
-    options.allocator = allocate_block;
-    options.deallocator = free_block;
-    options.userdata = &blocks;
-    options.max_errors = 0;  // a broken page would otherwise keep a record of every fault
-    std::jmp_buf over_budget;
-    blocks.over_budget = &over_budget;
-    if (setjmp(over_budget) != 0) return nullptr;
-    return gumbo_parse_with_options(&options, text.data(), text.size());
+// A template's contents are not part of the page as it shows.
+void remove_templates(xmlDoc* tree) {
+    const xmlNode* top = reinterpret_cast<xmlNode*>(tree);
+    for (const xmlNode* node = top; node;) {
+        if (!is_element(node, "template")) {
+            node = next_node(node, top);
+            continue;
+        }
+        xmlNode* gone = const_cast<xmlNode*>(node);
+        node = next_node(node, top, false);
+        xmlUnlinkNode(gone);
+        xmlFreeNode(gone);
+    }
 }
 
 }  // namespace
 
-html_document parse_html(std::string_view utf8, std::size_t memory_budget) {
+html_document parse_html(std::string_view utf8) {
+    // libxml2 would print its complaints about a page on the terminal.
+    xmlSetGenericErrorFunc(nullptr, say_nothing);
+    xmlSetStructuredErrorFunc(nullptr, say_nothing_structured);
+    const std::string text = normalised(utf8);
     html_document result;
-    if (estimate_html_work(utf8, html_work_limit) > html_work_limit) {
-        result.failure = "is nested too deeply to read";
+    if (text.size() > INT_MAX) {  // the parser counts in int
+        result.failure = "is too large to read";
         return result;
     }
-    result.blocks.reset(new gumbo_blocks);
-    result.blocks->budget = memory_budget;
-    const GumboOutput* output = parse_within_budget(*result.blocks, utf8);
-    result.blocks->over_budget = nullptr;
-    if (!output) {
-        result.blocks.reset();
-        result.failure = "needs more than " + std::to_string(memory_budget >> 20) + " MB of memory to read";
+    htmlParserCtxtPtr context = htmlNewParserCtxt();
+    if (!context) {
+        result.failure = "needs more memory than a page may use to read";
         return result;
     }
-    result.document = output->document;
+    // The cap is global to libxml2; the XML readers keep theirs.
+    const unsigned xml_depth_limit = xmlParserMaxDepth;
+    xmlParserMaxDepth = html_depth_limit;
+    result.tree.reset(htmlCtxtReadMemory(context, text.data(), static_cast<int>(text.size()), nullptr, "UTF-8",
+                                         HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING |
+                                             HTML_PARSE_NONET | HTML_PARSE_COMPACT));
+    xmlParserMaxDepth = xml_depth_limit;
+    const int error = context->errNo;
+    htmlFreeParserCtxt(context);
+    // Other errors are faults of the page that the parser has mended; these stop it half-way.
+    if (error == XML_ERR_INTERNAL_ERROR || error == XML_ERR_NO_MEMORY || (!result.tree && !text.empty())) {
+        result.tree.reset();
+        result.failure = error == XML_ERR_INTERNAL_ERROR ? "is nested too deeply to read"
+                                                         : "needs more memory than a page may use to read";
+        return result;
+    }
+    if (result.tree) remove_templates(result.tree.get());
     return result;
+}
+
+const xmlNode* next_node(const xmlNode* node, const xmlNode* top, bool enter) {
+    if (enter && node->children && (node->type == XML_ELEMENT_NODE || node->type == XML_DOCUMENT_NODE ||
+                                    node->type == XML_HTML_DOCUMENT_NODE))
+        return node->children;
+    for (; node && node != top; node = node->parent)
+        if (node->next) return node->next;
+    return nullptr;
+}
+
+bool is_element(const xmlNode* node, std::string_view name) {
+    return node->type == XML_ELEMENT_NODE && name == reinterpret_cast<const char*>(node->name);
+}
+
+namespace {
+
+const xmlAttr* find_attribute(const xmlNode* element, std::string_view name) {
+    if (element->type != XML_ELEMENT_NODE) return nullptr;
+    for (const xmlAttr* found = element->properties; found; found = found->next)
+        if (name == reinterpret_cast<const char*>(found->name)) return found;
+    return nullptr;
+}
+
+}  // namespace
+
+bool has_attribute(const xmlNode* element, std::string_view name) { return find_attribute(element, name); }
+
+std::string_view attribute(const xmlNode* element, std::string_view name) {
+    const xmlAttr* found = find_attribute(element, name);
+    // The HTML parser gives a value as one text node.
+    if (!found || !found->children || !found->children->content) return {};
+    return reinterpret_cast<const char*>(found->children->content);
+}
+
+bool has_class(const xmlNode* element, std::string_view word) {
+    const std::string_view classes = attribute(element, "class");
+    for (std::size_t start = 0; start < classes.size();) {
+        const std::size_t end = std::min(classes.find_first_of(" \t\n\f", start), classes.size());
+        if (classes.substr(start, end - start) == word) return true;
+        start = end + 1;
+    }
+    return false;
 }

@@ -1,37 +1,37 @@
 #pragma once
-#include <gumbo.h>
+#include <libxml/tree.h>
 
-#include <cstddef>
-#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
 
-// Gumbo's time and memory grow with what a page holds, not only with its
-// size: deep nesting costs it time by the square of the depth, a few
-// kilobytes of misnested formatting tags make it build millions of elements,
-// and its own clean-up walks the tree by recursion, which overflows the stack
-// on a page nested a few hundred thousand deep. So a text is parsed only when
-// its estimated work is bounded (html_cost.h), inside a memory budget, and
-// the tree is freed block by block.
-//
-// The budget of 256 MiB reads pages of ordinary markup up to about 25 MB, and
-// far larger ones when most of their bytes are pictures or other data inside
-// attributes; beyond it the page is not read, with a note.
-inline constexpr std::size_t html_memory_budget = std::size_t{256} << 20;
-// A second or two of Gumbo's time at its worst (3 to 10 ns a unit).
-inline constexpr std::uint64_t html_work_limit = 200'000'000;
+// Pages are parsed by libxml2's HTML parser, which stays linear in time on
+// every nesting shape. Its tree differs from a browser's only where markup
+// is badly misnested. A parse deeper than html_depth_limit stops; real pages
+// reach about half of it.
+inline constexpr unsigned html_depth_limit = 4096;
 
-struct gumbo_blocks;  // every block Gumbo allocated for one parse
-struct free_gumbo_blocks {
-    void operator()(gumbo_blocks* blocks) const;
+struct free_html_tree {
+    void operator()(xmlDoc* tree) const { xmlFreeDoc(tree); }
 };
 
 struct html_document {
-    const GumboNode* document = nullptr;  // null when the text was not parsed
+    std::unique_ptr<xmlDoc, free_html_tree> tree;  // null when the text was not read
     std::string failure;  // why not, to follow "The page ": "is nested too deeply to read"
-    std::unique_ptr<gumbo_blocks, free_gumbo_blocks> blocks;
+
+    const xmlNode* root() const { return reinterpret_cast<const xmlNode*>(tree.get()); }
 };
 
-// Parses UTF-8 text as an HTML document.
-html_document parse_html(std::string_view utf8, std::size_t memory_budget = html_memory_budget);
+// Parses UTF-8 text as an HTML document, <template> contents left out.
+html_document parse_html(std::string_view utf8);
+
+// The node after `node` in document order below `top`, without entering
+// node's children when enter is false; null at the end. Pages nest deep, so
+// walks go by this rather than by recursion.
+const xmlNode* next_node(const xmlNode* node, const xmlNode* top, bool enter = true);
+bool is_element(const xmlNode* node, std::string_view name);  // name in lower case, as the parser gives it
+bool has_attribute(const xmlNode* element, std::string_view name);
+// The attribute's value, empty when it is missing.
+std::string_view attribute(const xmlNode* element, std::string_view name);
+// Whether the element's class attribute holds the word.
+bool has_class(const xmlNode* element, std::string_view word);

@@ -7,6 +7,8 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
+#include <new>
 
 namespace {
 
@@ -31,9 +33,32 @@ std::string read_all(int fd) {
     }
 }
 
+// The child's address space now, from /proc; 0 when it cannot be told.
+std::size_t address_space_size() {
+    std::FILE* statm = std::fopen("/proc/self/statm", "r");
+    if (!statm) return 0;
+    unsigned long pages = 0;
+    const bool read = std::fscanf(statm, "%lu", &pages) == 1;
+    std::fclose(statm);
+    return read ? pages * static_cast<std::size_t>(::sysconf(_SC_PAGESIZE)) : 0;
+}
+
+void limit_address_space(std::size_t more) {
+#if defined(__SANITIZE_ADDRESS__)
+    (void)more;  // the address sanitizer reserves terabytes up front
+#else
+    if (const std::size_t now = address_space_size()) {
+        const rlimit limit{static_cast<rlim_t>(now + more), static_cast<rlim_t>(now + more)};
+        ::setrlimit(RLIMIT_AS, &limit);
+    }
+#endif
+}
+
+constexpr int out_of_memory_status = 3;
+
 }  // namespace
 
-isolated_run run_isolated(const std::function<std::string()>& work, int cpu_seconds) {
+isolated_run run_isolated(const std::function<std::string()>& work, int cpu_seconds, std::size_t memory_bytes) {
     int ends[2];
     if (::pipe2(ends, O_CLOEXEC) != 0) return {true, work(), {}};
     const pid_t child = ::fork();
@@ -46,8 +71,13 @@ isolated_run run_isolated(const std::function<std::string()>& work, int cpu_seco
         ::close(ends[0]);
         const rlimit limit{static_cast<rlim_t>(cpu_seconds), static_cast<rlim_t>(cpu_seconds) + 1};
         ::setrlimit(RLIMIT_CPU, &limit);
+        limit_address_space(memory_bytes);
         // _exit: the parent's buffers and exit handlers are not the child's to run.
-        ::_exit(write_all(ends[1], work()) ? 0 : 1);
+        try {
+            ::_exit(write_all(ends[1], work()) ? 0 : 1);
+        } catch (const std::bad_alloc&) {
+            ::_exit(out_of_memory_status);
+        }
     }
     ::close(ends[1]);
     isolated_run run;
@@ -60,7 +90,9 @@ isolated_run run_isolated(const std::function<std::string()>& work, int cpu_seco
     if (run.finished) return run;
     run.output.clear();
     const bool out_of_time = WIFSIGNALED(status) && (WTERMSIG(status) == SIGXCPU || WTERMSIG(status) == SIGKILL);
-    run.failure = out_of_time ? "it takes more than " + std::to_string(cpu_seconds) + " seconds to read"
-                              : "the reader stopped on it";
+    const bool out_of_memory = WIFEXITED(status) && WEXITSTATUS(status) == out_of_memory_status;
+    run.failure = out_of_time     ? "it takes more than " + std::to_string(cpu_seconds) + " seconds to read"
+                  : out_of_memory ? "it needs more than " + std::to_string(memory_bytes >> 20) + " MB of memory to read"
+                                  : "the reader stopped on it";
     return run;
 }

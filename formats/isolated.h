@@ -1,12 +1,13 @@
 #pragma once
+#include <cstddef>
 #include <functional>
 #include <string>
 
 // Runs work in a child process and gives back the bytes it returns, so that
-// a reader that fails on one file costs only that file: Gumbo stops the whole
-// process on some misnested pages (an assertion inside the library), and a
-// page might hold a way of keeping a parser busy that the checks before
-// parsing miss. The child may use cpu_seconds of processor time.
+// a reader that fails on one file costs only that file: a page might hold a
+// way of keeping a parser busy, or of making it build a huge tree, that the
+// checks while parsing miss. The child may use cpu_seconds of processor time
+// and memory_bytes of address space more than it starts with.
 //
 // The child is made with fork(), which the importer, being single-threaded,
 // may do at any time. Where no child can be made, work runs here.
@@ -16,4 +17,8 @@ struct isolated_run {
     std::string failure;  // else why not: "it takes more than 30 seconds to read"
 };
 
-isolated_run run_isolated(const std::function<std::string()>& work, int cpu_seconds);
+// About 40 times what the largest ordinary page takes to parse.
+inline constexpr std::size_t isolated_memory_limit = std::size_t{1} << 30;
+
+isolated_run run_isolated(const std::function<std::string()>& work, int cpu_seconds,
+                          std::size_t memory_bytes = isolated_memory_limit);

@@ -1,5 +1,5 @@
 #pragma once
-#include <gumbo.h>
+#include <libxml/tree.h>
 
 #include <nlohmann/json.hpp>
 #include <vector>
@@ -8,4 +8,4 @@
 // ".../Recipe", itemprop), each given as a JSON object of the shape JSON-LD
 // has, so that one mapping reads both: a property given more than once
 // becomes a list, a nested item an object with its "@type".
-std::vector<nlohmann::json> read_microdata_recipes(const GumboNode* document);
+std::vector<nlohmann::json> read_microdata_recipes(const xmlNode* document);

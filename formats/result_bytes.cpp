@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "formats/isolated.h"
+
 namespace {
 
 void put(std::string& out, std::string_view text) {
@@ -78,4 +80,12 @@ std::optional<read_result> result_from_bytes(std::string_view bytes) {
     }
     if (!in.ok || !in.bytes.empty()) return std::nullopt;
     return result;
+}
+
+read_result read_in_child(const std::function<read_result()>& read, const std::string& what) {
+    constexpr int cpu_seconds = 30;
+    const isolated_run run = run_isolated([&] { return result_to_bytes(read()); }, cpu_seconds);
+    if (run.finished)
+        if (std::optional<read_result> result = result_from_bytes(run.output)) return std::move(*result);
+    return {{}, {"The " + what + " could not be read: " + (run.finished ? "the reader stopped on it" : run.failure) + "."}};
 }

@@ -2,13 +2,10 @@
 
 #include <algorithm>
 #include <cctype>
-#include <functional>
-#include <optional>
 
 #include "formats/charset.h"
 #include "formats/clean_text.h"
 #include "formats/html_document.h"
-#include "formats/isolated.h"
 #include "formats/lenient_json.h"
 #include "formats/microdata.h"
 #include "formats/result_bytes.h"
@@ -23,11 +20,6 @@ std::string lower(std::string text) {
     return text;
 }
 
-const char* attribute(const GumboNode* element, const char* name) {
-    const GumboAttribute* found = gumbo_get_attribute(&element->v.element.attributes, name);
-    return found ? found->value : "";
-}
-
 struct page_parts {
     std::vector<std::string> json_ld;  // the text of each JSON-LD block, in page order
     std::string canonical;             // <link rel="canonical">
@@ -35,8 +27,8 @@ struct page_parts {
 };
 
 // The type attribute may come in any letter case and with its entities
-// encoded once more than Gumbo decodes ("application/ld&amp;#43;json").
-bool is_json_ld(const GumboNode* script) {
+// encoded once more than the parser decodes ("application/ld&amp;#43;json").
+bool is_json_ld(const xmlNode* script) {
     const std::string type = lower(clean_line(attribute(script, "type")));
     return type.substr(0, type.find(';')) == "application/ld+json";
 }
@@ -51,31 +43,23 @@ bool has_word(const std::string& words, std::string_view word) {
     return false;
 }
 
-page_parts read_page_parts(const GumboNode* document) {
+page_parts read_page_parts(const xmlNode* document) {
     page_parts parts;
-    std::vector<const GumboNode*> todo{document};
-    while (!todo.empty()) {
-        const GumboNode* node = todo.back();
-        todo.pop_back();
-        if (node->type != GUMBO_NODE_ELEMENT && node->type != GUMBO_NODE_DOCUMENT) continue;
-        const GumboVector& children =
-            node->type == GUMBO_NODE_DOCUMENT ? node->v.document.children : node->v.element.children;
-        const GumboTag tag = node->type == GUMBO_NODE_ELEMENT ? node->v.element.tag : GUMBO_TAG_UNKNOWN;
-        if (tag == GUMBO_TAG_SCRIPT && is_json_ld(node)) {
+    for (const xmlNode* node = document; node; node = next_node(node, document)) {
+        if (is_element(node, "script") && is_json_ld(node)) {
             std::string text;
-            for (unsigned i = 0; i < children.length; ++i) {
-                const GumboNode* child = static_cast<const GumboNode*>(children.data[i]);
-                if (child->type == GUMBO_NODE_TEXT || child->type == GUMBO_NODE_WHITESPACE) text += child->v.text.text;
-            }
+            for (const xmlNode* child = node->children; child; child = child->next)
+                if (child->content && (child->type == XML_TEXT_NODE || child->type == XML_CDATA_SECTION_NODE))
+                    text += reinterpret_cast<const char*>(child->content);
             parts.json_ld.push_back(std::move(text));
-        } else if (tag == GUMBO_TAG_LINK && parts.canonical.empty() &&
+        } else if (is_element(node, "link") && parts.canonical.empty() &&
                    has_word(lower(clean_line(attribute(node, "rel"))), "canonical")) {
             parts.canonical = absolute_url(attribute(node, "href"));
-        } else if (tag == GUMBO_TAG_META && parts.og_url.empty() &&
-                   (lower(attribute(node, "property")) == "og:url" || lower(attribute(node, "name")) == "og:url")) {
+        } else if (is_element(node, "meta") && parts.og_url.empty() &&
+                   (lower(std::string(attribute(node, "property"))) == "og:url" ||
+                    lower(std::string(attribute(node, "name"))) == "og:url")) {
             parts.og_url = absolute_url(attribute(node, "content"));
         }
-        for (unsigned i = children.length; i-- > 0;) todo.push_back(static_cast<const GumboNode*>(children.data[i]));
     }
     return parts;
 }
@@ -92,9 +76,9 @@ read_result map_recipes(const std::vector<json>& values, const recipe_origin& or
 read_result read_page_here(std::string_view bytes, const std::string& file_name) {
     const std::string page = page_to_utf8(bytes);
     html_document document = parse_html(page);
-    if (!document.document) return {{}, {"The page " + document.failure + "."}};
-    const page_parts parts = read_page_parts(document.document);
-    const std::vector<json> microdata = read_microdata_recipes(document.document);
+    if (!document.tree) return {{}, {"The page " + document.failure + "."}};
+    const page_parts parts = read_page_parts(document.root());
+    const std::vector<json> microdata = read_microdata_recipes(document.root());
     document = {};  // the tree is no longer needed; free it before the JSON is read
 
     std::vector<json> values;
@@ -128,23 +112,12 @@ read_result read_json_here(std::string_view bytes, const std::string& file_name)
     return result;
 }
 
-// A reader may fail on a hostile file in a way no check beforehand finds
-// (see isolated.h); then the file gets a note and the import goes on.
-constexpr int reader_cpu_seconds = 30;
-
-read_result read_isolated(const std::function<read_result()>& read, const std::string& what) {
-    const isolated_run run = run_isolated([&] { return result_to_bytes(read()); }, reader_cpu_seconds);
-    if (run.finished)
-        if (std::optional<read_result> result = result_from_bytes(run.output)) return std::move(*result);
-    return {{}, {"The " + what + " could not be read: " + (run.finished ? "the reader stopped on it" : run.failure) + "."}};
-}
-
 }  // namespace
 
 read_result read_recipe_page(std::string_view bytes, const std::string& file_name) {
-    return read_isolated([&] { return read_page_here(bytes, file_name); }, "page");
+    return read_in_child([&] { return read_page_here(bytes, file_name); }, "page");
 }
 
 read_result read_recipe_json(std::string_view bytes, const std::string& file_name) {
-    return read_isolated([&] { return read_json_here(bytes, file_name); }, "file");
+    return read_in_child([&] { return read_json_here(bytes, file_name); }, "file");
 }

@@ -1,0 +1,64 @@
+#include "formats/recipe_keeper.h"
+
+#include "formats/charset.h"
+#include "formats/clean_text.h"
+#include "formats/html_document.h"
+#include "formats/result_bytes.h"
+#include "formats/web_address.h"
+#include "formats/yield.h"
+
+namespace {
+
+// One line a paragraph or <br>; empty paragraphs, which the export puts
+// between steps, left out.
+void add_lines(const xmlNode* element, std::vector<std::string>& lines) {
+    for (std::string& line : clean_lines(page_text(element))) lines.push_back(std::move(line));
+}
+
+found_recipe read_recipe(const xmlNode* div) {
+    found_recipe recipe;
+    std::string source, yield;
+    std::vector<std::string> notes;
+    for (const xmlNode* node = div; node;) {
+        const std::string_view property = attribute(node, "itemprop");
+        bool read = true;
+        if (property == "name") recipe.name = clean_line(page_text(node));
+        else if (property == "recipeSource") source = clean_line(page_text(node));
+        else if (property == "recipeYield") yield = clean_line(page_text(node));
+        else if (property == "recipeIngredients") add_lines(node, recipe.ingredients);
+        else if (property == "recipeDirections") add_lines(node, recipe.directions);
+        else if (property == "recipeNotes") add_lines(node, notes);
+        else read = false;
+        node = next_node(node, div, !read);
+    }
+    if (!notes.empty()) recipe.directions.push_back("Notes:");
+    recipe.directions.insert(recipe.directions.end(), notes.begin(), notes.end());
+    apply_yield(recipe, yield);
+    if (!source.empty()) set_source(recipe, source);
+    return recipe;
+}
+
+read_result read_here(std::string_view bytes) {
+    const html_document page = parse_html(text_to_utf8(bytes));
+    if (!page.tree) return {{}, {"The page " + page.failure + "."}};
+    read_result result;
+    for (const xmlNode* node = page.root(); node;) {
+        const bool recipe = is_element(node, "div") && has_class(node, "recipe-details");
+        if (recipe) result.recipes.push_back(read_recipe(node));
+        node = next_node(node, page.root(), !recipe);
+    }
+    return result;
+}
+
+}  // namespace
+
+// The class alone is common on web pages; the property names are Recipe Keeper's own.
+bool is_recipe_keeper(std::string_view start, std::string_view) {
+    return start.find("recipe-details") != std::string_view::npos &&
+           (start.find("\"recipeDirections\"") != std::string_view::npos ||
+            start.find("\"recipeIngredients\"") != std::string_view::npos);
+}
+
+read_result read_recipe_keeper(std::string_view bytes, const std::string&) {
+    return read_in_child([&] { return read_here(bytes); }, "page");
+}
