@@ -1,0 +1,124 @@
+#include "formats/xml_document.h"
+
+#include <libxml/parser.h>
+
+#include <climits>
+#include <mutex>
+
+namespace {
+
+// Nothing outside the document is ever read, whatever it refers to.
+xmlParserInputPtr refuse_to_load(const char*, const char*, xmlParserCtxtPtr) {
+    return nullptr;
+}
+
+void ignore_message(void*, const char*, ...) {}
+
+}  // namespace
+
+xml_document parse_xml(std::string_view bytes, const char* encoding) {
+    static std::once_flag setup;
+    std::call_once(setup, [] {
+        xmlInitParser();
+        xmlSetExternalEntityLoader(refuse_to_load);
+    });
+    if (bytes.size() > INT_MAX) return nullptr;
+    xmlParserCtxtPtr context = xmlNewParserCtxt();
+    if (!context) return nullptr;
+    xmlSetGenericErrorFunc(nullptr, ignore_message);
+    // Never XML_PARSE_NOENT, XML_PARSE_DTDLOAD or XML_PARSE_DTDATTR: those
+    // expand entities and fetch DTDs.
+    const int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_NOCDATA;
+    xml_document doc(xmlCtxtReadMemory(context, bytes.data(), static_cast<int>(bytes.size()), nullptr, encoding,
+                                       options));
+    xmlFreeParserCtxt(context);
+    return doc;
+}
+
+const xmlNode* root_element(const xml_document& doc) {
+    return doc ? xmlDocGetRootElement(doc.get()) : nullptr;
+}
+
+bool is_named(const xmlNode* node, std::string_view name) {
+    return node && node->type == XML_ELEMENT_NODE && name == reinterpret_cast<const char*>(node->name);
+}
+
+std::vector<const xmlNode*> children_named(const xmlNode* parent, std::string_view name) {
+    std::vector<const xmlNode*> found;
+    if (!parent) return found;
+    for (const xmlNode* child = parent->children; child; child = child->next)
+        if (is_named(child, name)) found.push_back(child);
+    return found;
+}
+
+const xmlNode* child_named(const xmlNode* parent, std::string_view name) {
+    if (!parent) return nullptr;
+    for (const xmlNode* child = parent->children; child; child = child->next)
+        if (is_named(child, name)) return child;
+    return nullptr;
+}
+
+std::string raw_text(const xmlNode* node) {
+    std::string text;
+    if (!node) return text;
+    // Walked without recursion, and never into entity references, whose
+    // expansion is what a hostile file blows up.
+    const xmlNode* at = node->children;
+    while (at && at != node) {
+        if ((at->type == XML_TEXT_NODE || at->type == XML_CDATA_SECTION_NODE) && at->content)
+            text += reinterpret_cast<const char*>(at->content);
+        if (at->type == XML_ELEMENT_NODE && at->children) {
+            at = at->children;
+            continue;
+        }
+        while (at != node && !at->next) at = at->parent;
+        if (at != node) at = at->next;
+    }
+    return text;
+}
+
+std::string text_of(const xmlNode* node) {
+    return trim_text(raw_text(node));
+}
+
+std::string child_text(const xmlNode* parent, std::string_view name) {
+    return text_of(child_named(parent, name));
+}
+
+std::string attribute(const xmlNode* node, const char* name) {
+    if (!node) return {};
+    xmlChar* value = xmlGetProp(node, reinterpret_cast<const xmlChar*>(name));
+    if (!value) return {};
+    std::string text = trim_text(reinterpret_cast<const char*>(value));
+    xmlFree(value);
+    return text;
+}
+
+std::string trim_text(std::string_view text) {
+    const size_t first = text.find_first_not_of(" \t\r\n");
+    if (first == std::string_view::npos) return {};
+    return std::string(text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1));
+}
+
+std::string_view xml_root_name(std::string_view start) {
+    size_t at = 0;
+    while (true) {
+        at = start.find_first_not_of(" \t\r\n", at);
+        if (at == std::string_view::npos || start[at] != '<') return {};
+        std::string_view rest = start.substr(at);
+        std::string_view end = ">";
+        if (rest.starts_with("<?")) end = "?>";
+        else if (rest.starts_with("<!--")) end = "-->";
+        else if (rest.starts_with("<!")) {
+            // A DOCTYPE, with declarations in brackets or without.
+            const size_t bracket = rest.find('['), close = rest.find('>');
+            if (bracket < close) end = "]>";
+        } else {
+            rest.remove_prefix(1);
+            return rest.substr(0, rest.find_first_of(" \t\r\n/>"));
+        }
+        at = start.find(end, at);
+        if (at == std::string_view::npos) return {};
+        at += end.size();
+    }
+}
