@@ -50,7 +50,7 @@ TEST_F(managers_test, every_export_sample_becomes_exact_recipe_files) {
     const int status = import_recipes(args, {collection.string(), "import-recipes", "import-recipes", out, err, false});
     EXPECT_EQ(err.str(), "");
     EXPECT_EQ(status, 0);
-    EXPECT_EQ(out.str(), "Imported 20 recipes from 12 files into " + collection.string() + ".\n");
+    EXPECT_EQ(out.str(), "Imported 21 recipes from 12 files into " + collection.string() + ".\n");
     EXPECT_EQ(files_in(collection), files_in(samples / "expected"));
 }
 
