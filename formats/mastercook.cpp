@@ -235,9 +235,15 @@ std::vector<std::string> shown_ingredients(const xmlNode* recipe) {
     return shown.recipes.empty() ? std::vector<std::string>() : shown.recipes.front().ingredients;
 }
 
-bool shows_joined(const std::vector<std::string>& shown, const std::string& joined) {
-    return std::any_of(shown.begin(), shown.end(),
-                       [&](const std::string& line) { return line.find(joined) != std::string::npos; });
+// Whether a shown line near the item's own place holds the joined text.
+// Only near it: alternatives and headings shift the places a little, and
+// searching them all would cost a huge recipe the square of its length.
+bool shows_joined(const std::vector<std::string>& shown, size_t place, const std::string& joined) {
+    constexpr size_t reach = 8;
+    const size_t first = place > reach ? place - reach : 0, end = std::min(place + reach, shown.size());
+    for (size_t i = first; i < end; ++i)
+        if (shown[i].find(joined) != std::string::npos) return true;
+    return false;
 }
 
 void add_ingredients(const xmlNode* node, found_recipe& recipe) {
@@ -260,7 +266,7 @@ void add_ingredients(const xmlNode* node, found_recipe& recipe) {
                 continue;
             }
             // The second half of an item cut in two, as the .mxp text shows.
-            if (bare && prep.empty() && shows_joined(shown, last_name + " " + name)) {
+            if (bare && prep.empty() && shows_joined(shown, recipe.ingredients.size() - 1, last_name + " " + name)) {
                 recipe.ingredients.back() += " " + name;
                 last_name += " " + name;
                 continue;

@@ -87,11 +87,12 @@ std::string child_text(const xmlNode* parent, std::string_view name) {
 
 std::string attribute(const xmlNode* node, const char* name) {
     if (!node) return {};
-    xmlChar* value = xmlGetProp(node, reinterpret_cast<const xmlChar*>(name));
-    if (!value) return {};
-    std::string text = trim_text(reinterpret_cast<const char*>(value));
-    xmlFree(value);
-    return text;
+    const xmlAttr* found = xmlHasProp(node, reinterpret_cast<const xmlChar*>(name));
+    std::string value;
+    // Its text only: an entity reference is not expanded here either.
+    for (const xmlNode* part = found ? found->children : nullptr; part; part = part->next)
+        if (part->type == XML_TEXT_NODE && part->content) value += reinterpret_cast<const char*>(part->content);
+    return trim_text(value);
 }
 
 std::string trim_text(std::string_view text) {
