@@ -27,9 +27,14 @@ std::string_view part_of(std::string_view line, size_t from, size_t to) {
     return trim(line.substr(from, to - from));
 }
 
+// "* Exported from MasterCook *", spaced in many ways.
 bool is_export_line(std::string_view line) {
     line = trim(line);
-    return line.starts_with('*') && line.find("Exported from MasterCook") != std::string_view::npos;
+    if (!line.starts_with('*')) return false;
+    std::string words;
+    for (char c : line)
+        if (c != ' ' && c != '\t') words += c;
+    return words.find("ExportedfromMasterCook") != std::string::npos;
 }
 
 std::string_view strip(std::string_view text, std::string_view marks) {
