@@ -6,6 +6,9 @@
 #include "formats/cooklang.h"
 #include "formats/csv_exports.h"
 #include "formats/export_fields.h"
+#include "formats/gourmet.h"
+#include "formats/krecipes.h"
+#include "formats/my_cookbook.h"
 #include "formats/mastercook.h"
 #include "formats/rezkonv.h"
 #include "formats/xml_document.h"
@@ -184,4 +187,80 @@ TEST(csv_exports, columns_are_found_by_name_and_short_rows_read) {
     EXPECT_TRUE(is_my_recipe_box("title,description,preparationTime,cookingTime,inactiveTime,totalTime,quantity,"
                                  "ingredients,instructions,notes,nutrition,favorite,rating,categories,tags,video,"
                                  "source,originalPicture,\r\n", "x.csv"));
+}
+
+TEST(gourmet, old_documents_references_and_markup_twice_escaped) {
+    const read_result result = read_gourmet(
+        "<recipeDoc><recipe><title> &amp;lt;b&amp;gt;Tart </title><yields>4</yields><ingredient-list>"
+        "<ingref refid=\"9\">Pastry</ingref><inggroup><groupname> </groupname><ingredient><item>jam</item>"
+        "</ingredient></inggroup></ingredient-list><instructions>\n\t&amp;lt;u&amp;gt;Bake&amp;lt;/u&amp;gt; "
+        "&amp;amp;amp; cool.\n\t\n\tServe &lt; 1 hour.</instructions></recipe><recipe/></recipeDoc>",
+        "x.grmt");
+    ASSERT_EQ(shown(result), (std::vector<std::string>{
+        "name: <b>Tart\nauthor: \nsource: \ndescription: \nservings: 4\ningredient: Pastry\ningredient: jam\n"
+        "direction: Bake & cool.\ndirection: Serve < 1 hour.\n",
+        "name: \nauthor: \nsource: \ndescription: \nservings: 0\n"}));
+    EXPECT_TRUE(read_gourmet("", "x.grmt").recipes.empty());
+}
+
+TEST(krecipes, groups_nest_and_authors_join) {
+    const read_result result = read_krecipes(
+        "<krecipes><krecipes-recipe><krecipes-description><title>Pie</title><author> </author><author>Di</author>"
+        "<serving>4-6</serving></krecipes-description><krecipes-ingredients><ingredient-group name=\"Crust\">"
+        "<ingredient-group name=\"Inner\"><ingredient><name>flour</name><amount>200</amount><unit>g</unit>"
+        "</ingredient></ingredient-group></ingredient-group></krecipes-ingredients>"
+        "<krecipes-instructions>Roll.\r\nBake.</krecipes-instructions></krecipes-recipe></krecipes>",
+        "x.kreml");
+    ASSERT_EQ(shown(result), std::vector<std::string>{
+        "name: Pie\nauthor: Di\nsource: \ndescription: \nservings: 4\ningredient: Crust:\ningredient: Inner:\n"
+        "ingredient: 200 g flour\ndirection: Yield: 4-6\ndirection: Roll.\ndirection: Bake.\n"});
+}
+
+TEST(my_cookbook, plain_text_fields_and_the_servings_field) {
+    const read_result result = read_my_cookbook(
+        "<cookbook version=\"66\"><recipe><title>Dal</title><serving>3</serving><description><li>Spiced.</li>"
+        "<li>Filling.</li></description><ingredient>1 cup lentils\n2 cups water</ingredient>"
+        "<recipetext>Boil.\nSimmer.</recipetext><url>notes only</url></recipe></cookbook>",
+        "x.xml");
+    ASSERT_EQ(shown(result), std::vector<std::string>{
+        "name: Dal\nauthor: \nsource: \ndescription: Spiced. Filling.\nservings: 3\n"
+        "ingredient: 1 cup lentils\ningredient: 2 cups water\ndirection: Boil.\ndirection: Simmer.\n"
+        "direction: Source: notes only\n"});
+}
+
+TEST(chowdown, lists_or_texts_and_a_missing_title) {
+    const read_result result = read_chowdown(
+        "---\nlayout: recipe\ningredients: |\n  1 egg\n  salt\ndirections:\n- Beat.\n- {step: nested}\n- 2\n"
+        "source: Nan\n---\n",
+        "x.md");
+    ASSERT_EQ(shown(result), std::vector<std::string>{
+        "name: \nauthor: \nsource: Nan\ndescription: \nservings: 0\ningredient: 1 egg\ningredient: salt\n"
+        "direction: Beat.\ndirection: 2\n"});
+    EXPECT_TRUE(read_chowdown("---\n- a list\n---\n", "x.md").recipes.empty());
+}
+
+// A line under 45 characters ends its paragraph; a heading among the
+// directions is a title line; a new recipe line ends one without an end.
+TEST(rezkonv, paragraphs_and_recipes_without_an_end_line) {
+    const std::string long_line = "Alles gut verruehren und eine Stunde lang ruhen lassen, dann";
+    const read_result result = read_rezkonv(
+        "=====REZKONV=====\nTitel: Teig\n\n      1 Ei\n\n" + long_line + "\nbacken.\nAbkuehlen.\n\n"
+        "======== TIPP ========\nMit Zucker.\n=====RezKonv=====\nTitel: Zwei\n",
+        "x.txt");
+    ASSERT_EQ(shown(result), (std::vector<std::string>{
+        "name: Teig\nauthor: \nsource: \ndescription: \nservings: 0\ningredient: 1 Ei\n"
+        "direction: " + long_line + " backen.\ndirection: Abkuehlen.\ndirection: TIPP:\ndirection: Mit Zucker.\n",
+        "name: Zwei\nauthor: \nsource: \ndescription: \nservings: 0\n"}));
+}
+
+TEST(mastercook, recipes_follow_each_other_without_end_lines) {
+    const read_result result = read_mastercook_text(
+        "junk before\n* Exported from MasterCook *\n\nOne\n\nAmount  Measure       Ingredient\n"
+        "--------  ------------  --------------------------------\n  1       cup           tea\n\nSteep.\n"
+        "Source:\n\n  \"The Tea Room\"\n* Exported from MasterCook *\n\nTwo\n",
+        "x.mxp");
+    ASSERT_EQ(shown(result), (std::vector<std::string>{
+        "name: One\nauthor: \nsource: The Tea Room\ndescription: \nservings: 0\ningredient: 1 cup tea\n"
+        "direction: Steep.\n",
+        "name: Two\nauthor: \nsource: \ndescription: \nservings: 0\n"}));
 }

@@ -115,3 +115,20 @@ TEST(managers, a_broken_mastercook_xml_file_is_named_not_imported) {
     EXPECT_TRUE(result.recipes.empty());
     EXPECT_EQ(result.notes, std::vector<std::string>{"not well-formed XML; nothing read from it."});
 }
+
+// A file that cannot be read is named with why, the run ends with status 1,
+// and the other files' recipes are still imported.
+TEST_F(managers_test, a_hostile_file_is_named_and_the_rest_imported) {
+    const fs::path collection = dir / "Larderon";
+    fs::create_directory(collection);
+    fs::create_directory("exports");
+    fs::copy_file(samples / "hostile/laughs.grmt", "exports/laughs.grmt");
+    fs::copy_file(samples / "krecipes/recipes.kreml", "exports/recipes.kreml");
+    std::ostringstream out, err;
+    const int status = import_recipes({"exports"}, {collection.string(), "import-recipes", "import-recipes", out, err, false});
+    EXPECT_EQ(status, 1);
+    EXPECT_EQ(err.str(), "exports/laughs.grmt: not well-formed XML; nothing read from it.\n");
+    EXPECT_EQ(out.str(), "Imported 1 recipes from 1 file into " + collection.string() +
+                             ".\nNot recipe files: exports/laughs.grmt\n");
+    EXPECT_EQ(read_whole_file(collection / "Gazpacho1.rcp"), read_whole_file(samples / "expected/Gazpacho1.rcp"));
+}
