@@ -73,11 +73,9 @@ bool is_gourmet(std::string_view start, std::string_view) {
 
 read_result read_gourmet(std::string_view bytes, const std::string&) {
     read_result result;
-    const xml_document doc = parse_xml(bytes);
-    if (!doc) {
-        result.notes.emplace_back(not_well_formed);
-        return result;
-    }
-    for (const xmlNode* node : children_named(root_element(doc), "recipe")) result.recipes.push_back(read_recipe(node));
+    const std::string note = read_xml_records(bytes, nullptr, "recipe", [&](const xmlNode* node) {
+        result.recipes.push_back(read_recipe(node));
+    });
+    if (!note.empty()) result.notes.push_back(note);
     return result;
 }

@@ -333,11 +333,8 @@ read_result read_mastercook_xml(std::string_view bytes, const std::string&) {
     bytes = without_declaration(without_byte_order_mark(bytes));
     utf8_check check;
     check.add(bytes);
-    const xml_document doc = parse_xml(bytes, check.valid() ? "UTF-8" : "WINDOWS-1252");
-    if (!doc) {
-        result.notes.emplace_back(not_well_formed);
-        return result;
-    }
-    for (const xmlNode* node : children_named(root_element(doc), "RcpE")) result.recipes.push_back(read_mx2_recipe(node));
+    const std::string note = read_xml_records(bytes, check.valid() ? "UTF-8" : "WINDOWS-1252", "RcpE",
+                                              [&](const xmlNode* node) { result.recipes.push_back(read_mx2_recipe(node)); });
+    if (!note.empty()) result.notes.push_back(note);
     return result;
 }

@@ -1,6 +1,7 @@
 #include "formats/xml_document.h"
 
 #include <libxml/parser.h>
+#include <libxml/xmlreader.h>
 
 #include <climits>
 #include <mutex>
@@ -12,31 +13,49 @@ xmlParserInputPtr refuse_to_load(const char*, const char*, xmlParserCtxtPtr) {
     return nullptr;
 }
 
-void ignore_message(void*, const char*, ...) {}
+void ignore_error(void*, const char*, xmlParserSeverities, xmlTextReaderLocatorPtr) {}
 
 }  // namespace
 
-xml_document parse_xml(std::string_view bytes, const char* encoding) {
+std::string read_xml_records(std::string_view bytes, const char* encoding, std::string_view name,
+                             const std::function<void(const xmlNode*)>& handle) {
     static std::once_flag setup;
     std::call_once(setup, [] {
         xmlInitParser();
         xmlSetExternalEntityLoader(refuse_to_load);
     });
-    if (bytes.size() > INT_MAX) return nullptr;
-    xmlParserCtxtPtr context = xmlNewParserCtxt();
-    if (!context) return nullptr;
-    xmlSetGenericErrorFunc(nullptr, ignore_message);
-    // Never XML_PARSE_NOENT, XML_PARSE_DTDLOAD or XML_PARSE_DTDATTR: those
-    // expand entities and fetch DTDs.
+    if (bytes.size() > INT_MAX) return "too large to read as XML.";
+    // Never XML_PARSE_NOENT, XML_PARSE_DTDLOAD or XML_PARSE_DTDATTR, which
+    // expand entities and fetch DTDs, nor XML_PARSE_HUGE, which lifts
+    // libxml2's limits on what entities amplify to.
     const int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_NOCDATA;
-    xml_document doc(xmlCtxtReadMemory(context, bytes.data(), static_cast<int>(bytes.size()), nullptr, encoding,
-                                       options));
-    xmlFreeParserCtxt(context);
-    return doc;
-}
-
-const xmlNode* root_element(const xml_document& doc) {
-    return doc ? xmlDocGetRootElement(doc.get()) : nullptr;
+    xmlTextReaderPtr reader =
+        xmlReaderForMemory(bytes.data(), static_cast<int>(bytes.size()), nullptr, encoding, options);
+    if (!reader) return "could not be read as XML.";
+    xmlTextReaderSetErrorHandler(reader, ignore_error, nullptr);
+    int handled = 0;
+    int status = xmlTextReaderRead(reader);
+    while (status == 1) {
+        const auto* tag = reinterpret_cast<const char*>(xmlTextReaderConstName(reader));
+        if (xmlTextReaderNodeType(reader) != XML_READER_TYPE_ELEMENT || xmlTextReaderDepth(reader) != 1 ||
+            !tag || name != tag) {
+            status = xmlTextReaderRead(reader);
+            continue;
+        }
+        const xmlNode* record = xmlTextReaderExpand(reader);
+        if (!record) {
+            status = -1;
+            break;
+        }
+        handle(record);
+        ++handled;
+        // On to the next sibling; the reader frees what lies behind.
+        status = xmlTextReaderNext(reader);
+    }
+    xmlFreeTextReader(reader);
+    if (status == 0) return {};
+    return handled == 0 ? "not well-formed XML; nothing read from it."
+                        : "not well-formed XML; read up to the fault only.";
 }
 
 bool is_named(const xmlNode* node, std::string_view name) {

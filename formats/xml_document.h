@@ -1,7 +1,7 @@
 #pragma once
 #include <libxml/tree.h>
 
-#include <memory>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,17 +11,14 @@
 // unexpanded (a "billion laughs" file stays small), and libxml2's own
 // messages silenced.
 
-struct free_xml_document {
-    void operator()(xmlDoc* doc) const { xmlFreeDoc(doc); }
-};
-using xml_document = std::unique_ptr<xmlDoc, free_xml_document>;
+// Hands each element called `name` directly under the root to `handle`,
+// one at a time: only that element's part of the document is held in memory,
+// however many recipes the file has. `encoding`, when given, overrides what
+// the document declares. Returns a note when the document is not
+// well-formed; the elements before the fault have been handled.
+std::string read_xml_records(std::string_view bytes, const char* encoding, std::string_view name,
+                             const std::function<void(const xmlNode*)>& handle);
 
-// Null when the bytes are not well-formed XML. `encoding`, when given,
-// overrides what the document declares.
-xml_document parse_xml(std::string_view bytes, const char* encoding = nullptr);
-
-// The root element, or null.
-const xmlNode* root_element(const xml_document& doc);
 // Whether an element has this name.
 bool is_named(const xmlNode* node, std::string_view name);
 // The element children of a node with this name, in order.
@@ -41,6 +38,3 @@ std::string trim_text(std::string_view text);
 // The name of the root element of a document's start, before any parsing:
 // what recognising an XML export looks at. Empty when the start is not XML.
 std::string_view xml_root_name(std::string_view start);
-
-// The note for a document that could not be parsed.
-inline constexpr std::string_view not_well_formed = "not well-formed XML; nothing read from it.";

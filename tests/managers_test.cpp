@@ -110,10 +110,18 @@ TEST(managers, xml_entities_outside_the_document_are_not_read) {
     EXPECT_EQ(all_text(result).find("SECRET"), std::string::npos);
 }
 
-TEST(managers, a_broken_mastercook_xml_file_is_named_not_imported) {
+TEST(managers, a_broken_xml_file_is_named_and_read_up_to_its_fault) {
     const read_result result = read_mastercook_xml("<mx2><RcpE name=\"Half\">", "half.mx2");
     EXPECT_TRUE(result.recipes.empty());
     EXPECT_EQ(result.notes, std::vector<std::string>{"not well-formed XML; nothing read from it."});
+    // The recipes read before a fault are kept (the parser reads ahead, so
+    // not quite all that come before it).
+    std::string xml = "<mx2>";
+    for (int i = 0; i < 2000; ++i) xml += "<RcpE name=\"Whole\"/>\n";
+    const read_result cut = read_mastercook_xml(xml + "<RcpE name=\"Cut\"><IngR></mx2>", "cut.mx2");
+    EXPECT_GT(cut.recipes.size(), 1000u);
+    EXPECT_LE(cut.recipes.size(), 2000u);
+    EXPECT_EQ(cut.notes, std::vector<std::string>{"not well-formed XML; read up to the fault only."});
 }
 
 // A file that cannot be read is named with why, the run ends with status 1,
