@@ -1,7 +1,6 @@
 #include "formats/csv.h"
 
-std::vector<csv_row> read_csv(std::string_view text) {
-    std::vector<csv_row> rows;
+void read_csv_rows(std::string_view text, const std::function<void(csv_row&&)>& handle) {
     csv_row row;
     std::string field;
     bool quoted = false;
@@ -24,7 +23,7 @@ std::vector<csv_row> read_csv(std::string_view text) {
             if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
             row.push_back(std::move(field));
             field.clear();
-            rows.push_back(std::move(row));
+            handle(std::move(row));
             row.clear();
             row_started = false;
         } else {
@@ -33,8 +32,13 @@ std::vector<csv_row> read_csv(std::string_view text) {
     }
     if (row_started) {
         row.push_back(std::move(field));
-        rows.push_back(std::move(row));
+        handle(std::move(row));
     }
+}
+
+std::vector<csv_row> read_csv(std::string_view text) {
+    std::vector<csv_row> rows;
+    read_csv_rows(text, [&](csv_row&& row) { rows.push_back(std::move(row)); });
     return rows;
 }
 

@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -7,7 +8,10 @@
 // hold commas, line breaks and doubled quotes; records end in CR LF or LF.
 using csv_row = std::vector<std::string>;
 
-// Every record of a text; a final line end adds no empty record.
+// Hands each record of a text to `handle` as it is read, so that a large
+// table is never all in memory; a final line end adds no empty record.
+void read_csv_rows(std::string_view text, const std::function<void(csv_row&&)>& handle);
+// Every record at once.
 std::vector<csv_row> read_csv(std::string_view text);
 
 // The column of each header name, looked up by name.

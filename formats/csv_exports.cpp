@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <optional>
 
 #include "formats/csv.h"
 #include "formats/export_fields.h"
@@ -29,11 +30,11 @@ std::string single_line(std::string_view text) {
 template <typename Read>
 read_result read_rows(std::string_view bytes, Read&& read_row) {
     read_result result;
-    std::vector<csv_row> rows = read_csv(text_to_utf8(without_byte_order_mark(bytes)));
-    if (rows.empty()) return result;
-    const csv_header header{std::move(rows.front())};
-    for (size_t i = 1; i < rows.size(); ++i)
-        if (!is_empty(rows[i])) result.recipes.push_back(read_row(header, rows[i]));
+    std::optional<csv_header> header;
+    read_csv_rows(text_to_utf8(without_byte_order_mark(bytes)), [&](csv_row&& row) {
+        if (!header) header = csv_header{std::move(row)};
+        else if (!is_empty(row)) result.recipes.push_back(read_row(*header, row));
+    });
     return result;
 }
 
