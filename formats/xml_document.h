@@ -15,7 +15,8 @@
 // one at a time: only that element's part of the document is held in memory,
 // however many recipes the file has. `encoding`, when given, overrides what
 // the document declares. Returns a note when the document is not
-// well-formed; the elements before the fault have been handled.
+// well-formed; the elements before the fault have been handled, save those
+// the parser had read ahead over when it met the fault.
 std::string read_xml_records(std::string_view bytes, const char* encoding, std::string_view name,
                              const std::function<void(const xmlNode*)>& handle);
 
