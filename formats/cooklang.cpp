@@ -134,7 +134,7 @@ void add_metadata(found_recipe& recipe, std::string_view key, std::string_view v
 bool is_cooklang(std::string_view start, std::string_view file_name) {
     if (file_name.ends_with(".cook")) return true;
     if (start.starts_with('<') || start.starts_with('{') || start.starts_with('[')) return false;
-    if (start.starts_with(">> ") || start.find("\n>> ") != std::string_view::npos) return true;
+    // Metadata lines alone prove nothing: mail quotes lines with ">> ".
     for (size_t at = start.find('@'); at != std::string_view::npos; at = start.find('@', at + 1)) {
         const token item = take_token(start, at + 1);
         if (item.has_braces && !item.name.empty()) return true;

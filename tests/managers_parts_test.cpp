@@ -118,6 +118,7 @@ TEST(cooklang, the_title_falls_back_to_the_file_name_and_odd_markup_stays_text) 
     EXPECT_FALSE(is_cooklang("write to ann@example.com {soon}", "notes.txt"));
     EXPECT_TRUE(is_cooklang("Add @salt{1%tsp}.", "notes.txt"));
     EXPECT_FALSE(is_cooklang("see @ann{\n}", "notes.txt"));
+    EXPECT_FALSE(is_cooklang(">> Title: a quoted mail\n>> source: me\n", "mail.txt"));
     // Nor is a page or JSON with a style rule in it.
     EXPECT_FALSE(is_cooklang("<html><style>@media print{body{}}</style>", "page.htm"));
     EXPECT_FALSE(is_cooklang("{\"css\": \"@media print{}\"}", "x.json"));
