@@ -4,8 +4,16 @@
 #include <cctype>
 
 #include "formats/charset.h"
+#include "formats/chowdown.h"
+#include "formats/cooklang.h"
+#include "formats/csv_exports.h"
+#include "formats/gourmet.h"
+#include "formats/krecipes.h"
+#include "formats/mastercook.h"
 #include "formats/copy_me_that.h"
+#include "formats/my_cookbook.h"
 #include "formats/recipe_keeper.h"
+#include "formats/rezkonv.h"
 #include "formats/schema_org.h"
 
 namespace {
@@ -45,6 +53,16 @@ bool may_be_mealmaster(std::string_view start, std::string_view) {
 }
 
 const recipe_format formats[] = {
+    {"MasterCook", is_mastercook_xml, read_mastercook_xml},
+    {"Gourmet", is_gourmet, read_gourmet},
+    {"KRecipes", is_krecipes, read_krecipes},
+    {"MyCookbook", is_my_cookbook, read_my_cookbook},
+    {"Plan to Eat", is_plan_to_eat, read_plan_to_eat},
+    {"My Recipe Box", is_my_recipe_box, read_my_recipe_box},
+    {"Chowdown", is_chowdown, read_chowdown},
+    {"RezKonv", is_rezkonv, read_rezkonv},
+    {"MasterCook", is_mastercook_text, read_mastercook_text},
+    {"Cooklang", is_cooklang, read_cooklang},
     {"Copy Me That", is_copy_me_that, read_copy_me_that},
     {"Recipe Keeper", is_recipe_keeper, read_recipe_keeper},
     {"web pages", is_web_page, read_recipe_page},
