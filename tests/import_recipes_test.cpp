@@ -137,7 +137,10 @@ TEST_F(import_recipes_test, a_directory_of_mixed_files_gives_its_recipes_and_nam
     write_whole_file(collection / "default.ldr", "1\r\n\"Kept\",\"\",\"\",\"Kept.rcp\"\r\n");
     write_whole_file(collection / "Left1.rcp", "\"Left\",\"\",\"\"\r\n\"\",0\r\n0\r\n0\r\n");
     write_whole_file(collection / ".import-recipes.part", "\"Half");
-    write_whole_file(collection / ".import-recipes.run", "Kept.rcp\nLeft1.rcp\n");
+    struct stat kept {}, left {};
+    ASSERT_EQ(::stat((collection / "Kept.rcp").c_str(), &kept) + ::stat((collection / "Left1.rcp").c_str(), &left), 0);
+    write_whole_file(collection / ".import-recipes.run",
+                     std::to_string(kept.st_ino) + " Kept.rcp\n" + std::to_string(left.st_ino) + " Left1.rcp\n");
     const file_map before = files_in(collection);
 
     outcome result = run({"mixed"});
