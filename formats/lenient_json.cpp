@@ -1,6 +1,7 @@
 #include "formats/lenient_json.h"
 
 #include <cctype>
+#include <functional>
 
 namespace {
 
@@ -187,26 +188,67 @@ std::string reason_of(const nlohmann::json::exception& error) {
 
 }  // namespace
 
-lenient_json parse_lenient_json(std::string_view text, std::size_t value_limit) {
+namespace {
+
+using value_taker = std::function<void(nlohmann::json&&)>;
+
+// Reads one value at text[at] and hands it on; false after a failure.
+bool read_one(std::string_view text, std::size_t& at, std::size_t& values, std::size_t value_limit,
+              const value_taker& take, lenient_json& result) {
+    mended value = mend_value(text, at, values, value_limit);
+    result.dropped += value.dropped;
+    if (!value.failure.empty()) {
+        result.failure = std::move(value.failure);
+        return false;
+    }
+    try {
+        take(nlohmann::json::parse(value.text));
+    } catch (const nlohmann::json::exception& error) {
+        result.failure = reason_of(error);
+        return false;
+    }
+    at = value.end;
+    return true;
+}
+
+// The items of the array at text[at], each as a value of its own.
+bool read_items(std::string_view text, std::size_t& at, std::size_t value_limit, const value_taker& take,
+                lenient_json& result) {
+    for (++at;;) {
+        while (at < text.size() && (text[at] == ',' || is_blank(text[at]))) ++at;
+        if (at >= text.size()) return true;
+        if (text[at] == ']') return ++at, true;
+        if (!read_one(text, at, result.value_count, value_limit, take, result)) return false;
+    }
+}
+
+lenient_json read_values(std::string_view text, std::size_t value_limit, bool split_arrays, const value_taker& take) {
     lenient_json result;
     std::size_t at = skip_wrapper(text, 0);
     while (at < text.size()) {
-        mended value = mend_value(text, at, result.value_count, value_limit);
-        result.dropped += value.dropped;
-        if (!value.failure.empty()) {
-            result.failure = std::move(value.failure);
-            break;
-        }
-        try {
-            result.values.push_back(nlohmann::json::parse(value.text));
-        } catch (const nlohmann::json::exception& error) {
-            result.failure = reason_of(error);
-            break;
-        }
+        const bool read = split_arrays && text[at] == '['
+                              ? read_items(text, at, value_limit, take, result)
+                              : read_one(text, at, result.value_count, value_limit, take, result);
+        if (!read) break;
         // Only another object or array goes on; anything else ends the text.
-        at = skip_wrapper(text, value.end);
+        at = skip_wrapper(text, at);
         while (at < text.size() && (text[at] == ';' || text[at] == ',' || is_blank(text[at]))) ++at;
         if (at >= text.size() || (text[at] != '{' && text[at] != '[')) break;
     }
     return result;
+}
+
+}  // namespace
+
+lenient_json parse_lenient_json(std::string_view text, std::size_t value_limit) {
+    std::vector<nlohmann::json> values;
+    lenient_json result = read_values(text, value_limit, false, [&](nlohmann::json&& value) {
+        values.push_back(std::move(value));
+    });
+    result.values = std::move(values);
+    return result;
+}
+
+lenient_json read_lenient_json_each(std::string_view text, const value_taker& take, std::size_t value_limit) {
+    return read_values(text, value_limit, true, take);
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstddef>
+#include <functional>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <string_view>
@@ -33,3 +34,9 @@ struct lenient_json {
 };
 
 lenient_json parse_lenient_json(std::string_view text, std::size_t value_limit = json_value_limit);
+
+// The same values handed to `take` one at a time as they are read, and the
+// items of an array at the top each as a value of its own, so that a file of
+// many recipes never has them all in memory; `values` stays empty.
+lenient_json read_lenient_json_each(std::string_view text, const std::function<void(nlohmann::json&&)>& take,
+                                    std::size_t value_limit = json_value_limit);

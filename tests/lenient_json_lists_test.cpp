@@ -45,3 +45,27 @@ TEST(lenient_json_lists, a_recipe_of_millions_of_ingredients_is_read_as_one_that
     EXPECT_EQ(result.recipes[0].directions, std::vector<std::string>{"Mix."});
     EXPECT_EQ(result.notes, std::vector<std::string>{"199,000 items of lists longer than 1,000 were left out."});
 }
+
+TEST(lenient_json_lists, the_items_of_a_top_array_are_handed_on_one_at_a_time) {
+    std::vector<std::string> taken;
+    lenient_json read = read_lenient_json_each(R"(<!-- [{"a": 1,}, "b", [2],] {"c": 3} [{"d": 4}, {"e": )",
+                                               [&](nlohmann::json&& value) { taken.push_back(value.dump()); });
+    EXPECT_EQ(taken, (std::vector<std::string>{R"({"a":1})", R"("b")", "[2]", R"({"c":3})", R"({"d":4})"}));
+    EXPECT_TRUE(read.values.empty());
+    EXPECT_NE(read.failure, "");  // the last item is cut short
+}
+
+TEST(lenient_json_lists, a_json_file_refers_across_its_items_by_id_and_streams_without_ids) {
+    const std::string person = R"({"@type": "Person", "@id": "#ann", "name": "Ann"})";
+    const std::string tea = R"({"@type": "Recipe", "name": "Tea", "author": {"@id": "#ann"}})";
+    const read_result referring = read_recipe_json("[" + tea + "," + person + "]", "tea.json");
+    ASSERT_EQ(referring.recipes.size(), 1u);
+    EXPECT_EQ(referring.recipes[0].author, "Ann");
+
+    const read_result plain = read_recipe_json(
+        R"([{"@type": "Recipe", "name": "Tea", "author": "Bo"}, {"@type": "Recipe", "name": "Jam"}, {"x": [)", "j.json");
+    ASSERT_EQ(plain.recipes.size(), 2u);
+    EXPECT_EQ(plain.recipes[0].author, "Bo");
+    EXPECT_EQ(plain.recipes[1].name, "Jam");
+    EXPECT_EQ(plain.notes.size(), 1u);  // the broken end, after the recipes read
+}
