@@ -70,15 +70,6 @@ TEST_F(bounded_reading_test, a_recipe_file_is_read_once_and_one_of_exactly_the_l
     EXPECT_EQ(sink.as_is.size(), 1u);
 }
 
-TEST_F(bounded_reading_test, recipe_from_bytes_reads_as_the_file_reader_does) {
-    const std::vector<std::string> samples = {soup, "\"Short\",\"\"", "\"Many\",\"\",\"\"\r\n\"\",1\r\n99\r\n\"a\"\r\n",
-                                              "\"LF\",\"x\",\"y\"\n\"d\",3\n0\n2\n\"one\"\n\"two\"\n"};
-    for (const std::string& bytes : samples) {
-        write_whole_file("sample.rcp", bytes);
-        EXPECT_EQ(recipe_file_bytes(recipe_from_bytes(bytes)), recipe_file_bytes(read_recipe("sample.rcp"))) << bytes;
-    }
-}
-
 TEST_F(bounded_reading_test, a_text_file_is_read_up_to_its_cap_and_no_further_than_its_nul_bytes) {
     const uint64_t limit = uint64_t{1} << 30;
     const std::string cards = mealmaster_cards(400);  // more than the first 64 KiB, which must be text
