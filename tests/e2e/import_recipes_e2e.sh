@@ -63,4 +63,23 @@ end_at_menu
 printf 'Lemon Curd by \r\nFrom: cards.mmf   Serves: 2\r\n-----------------------------\r\n\r\n\r\nIngredients:\r\n\r\n3 Lemons; juice and zest\r\n200 g Sugar\r\n100 g Butter\r\n\r\nDirections:\r\n\r\nStir over low heat until thick.\r\n' \
   >"$work/curd.txt"
 same "$HOME/curd.txt" "$work/curd.txt" || fail "the exported recipe is not as expected"
-echo "import_recipes_e2e: imported a mixed directory, refused beside Larderon, browsed and exported an imported recipe"
+# While an import holds the collection's lock, Larderon started through a
+# link under another name tells so and ends with status 1.
+flock -n "$home/.larderon.lock" bash -c 'printf "import-recipes %s\n" $$ >"$1"; while [ ! -e "$2" ]; do sleep 0.1; done' \
+  holder "$home/.larderon.lock" "$work/import-done" &
+holder=$!
+sleep 0.5
+ln -s "$home/larderon" "$work/my-recipes"
+"$work/my-recipes" >"$work/locked.log" 2>&1 &
+pid=$!
+box=$(wait_for_window "Larderon")
+xdotool windowfocus --sync "$box" 2>/dev/null || true
+sleep 0.5
+xdotool key Return
+status=0; wait_for_exit "$pid" || status=$?
+touch "$work/import-done"
+wait "$holder"
+[ "$status" -eq 1 ] || fail "Larderon during an import ended with $status"
+grep -qxF "An import into this collection is running; start Larderon again when it has finished." "$work/locked.log" ||
+  fail "Larderon during an import said: $(cat "$work/locked.log")"
+echo "import_recipes_e2e: imported a mixed directory, refused beside Larderon, browsed and exported an imported recipe, kept Larderon out during an import"
