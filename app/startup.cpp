@@ -1,12 +1,15 @@
-// Start-up: one copy only, the data directory, the default index, the
+// Start-up: one copy only, the collection's lock, the data directory, the default index, the
 // command-line import, the pictures, then the menu.
 #include "app/startup.h"
 
+#include <cerrno>
+#include <cstdio>
 #include <filesystem>
 #include <system_error>
 
 #include "app/menu.h"
 #include "screens/screens.h"
+#include "shell/collection_lock.h"
 #include "shell/process_list.h"
 #include "shell/services.h"
 
@@ -19,6 +22,20 @@ namespace {
 }
 
 }  // namespace
+
+void lock_collection(const std::string& dir) {
+    static collection_lock lock;  // dropped by the system when the program ends
+    lock_holder holder;
+    // A directory that cannot hold the lock file cannot take an import's
+    // files either: the program runs without the lock there.
+    if (take_collection_lock(dir, "larderon", lock, holder) != EWOULDBLOCK) return;
+    if (holder.program == "larderon") end_program(0);  // another copy, started under another name
+    const std::string message =
+        "An import into this collection is running; start Larderon again when it has finished.";
+    std::fprintf(stderr, "%s\n", message.c_str());
+    show_message_box(message, "Larderon");
+    end_program(1);
+}
 
 std::string absolute_import_path(const std::string& path, const std::string& start_dir) {
     if (path.empty() || path[0] == '/' || start_dir.empty()) return path;
@@ -36,6 +53,7 @@ int run_program(int argc, char** argv) {
     if (!names) fail_start("CreateToolhelp32Snapshot failed");
     if (names->empty()) fail_start("Process32First failed");
     if (another_copy_running(*names, own_process_name())) end_program(0);
+    lock_collection(executable_dir());
 
     open_window(250, 450, 32);
     set_window_title("Larderon");

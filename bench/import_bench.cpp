@@ -73,8 +73,7 @@ std::ostream& nowhere() {
 
 int import_into(const fs::path& collection, const fs::path& file) {
     const fs::path start = fs::current_path();
-    int status = import_recipes({file.string()}, {collection.string(), "bench", "import-recipes", nowhere(),
-                                                  nowhere(), false});
+    int status = import_recipes({file.string()}, {collection.string(), nowhere(), nowhere(), false});
     fs::current_path(start);
     return status;
 }

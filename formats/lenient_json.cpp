@@ -1,6 +1,7 @@
 #include "formats/lenient_json.h"
 
 #include <cctype>
+#include <functional>
 
 namespace {
 
@@ -78,7 +79,46 @@ struct mended {
     std::string text;
     std::size_t end = 0;  // where the value ended in the input
     std::string failure;
+    std::size_t dropped = 0;
 };
+
+// An object or array open while mending.
+struct open_value {
+    char kind;                // '{' or '['
+    bool started = false;     // an array's first item is seen
+    bool texts = false;       // then whether it is a list of texts
+    std::size_t items = 0;    // the items of a list of texts
+};
+
+bool is_full_list(const std::vector<open_value>& open) {
+    return !open.empty() && open.back().texts && open.back().items >= json_list_limit;
+}
+
+// Moves past the value at text[at] without copying it; a nested one is
+// skipped by counting brackets outside strings, without recursion.
+std::size_t skip_value(std::string_view text, std::size_t at) {
+    int depth = 0;
+    bool in_string = false;
+    for (; at < text.size(); ++at) {
+        const char c = text[at];
+        if (in_string) {
+            if (c == '\\') ++at;
+            else if (c == '"') in_string = false;
+            else continue;
+            if (depth == 0 && !in_string) return at + 1;
+        } else if (c == '"') {
+            in_string = true;
+        } else if (c == '{' || c == '[') {
+            ++depth;
+        } else if (c == '}' || c == ']') {
+            if (depth == 0) return at;
+            if (--depth == 0) return at + 1;
+        } else if (depth == 0 && (c == ',' || is_blank(c))) {
+            return at;
+        }
+    }
+    return at;
+}
 
 // Copies one value from text[at], mending as it goes, and stops after it.
 mended mend_value(std::string_view text, std::size_t at, std::size_t& values, std::size_t value_limit) {
@@ -86,8 +126,23 @@ mended mend_value(std::string_view text, std::size_t at, std::size_t& values, st
     int depth = 0;
     std::size_t last = npos;  // where the last character copied that is not blank went
     bool whole = false;
+    std::vector<open_value> open;
     while (at < text.size() && !whole) {
         const char c = text[at];
+        if (!open.empty() && open.back().kind == '[' && !is_blank(c) && c != ',' && c != ']') {
+            open_value& list = open.back();
+            if (!list.started) list.started = true, list.texts = c != '{' && c != '[';
+            if (list.texts && ++list.items > json_list_limit) {
+                const std::size_t after = skip_value(text, at);
+                at = after > at ? after : at + 1;
+                ++m.dropped;
+                continue;
+            }
+        }
+        if (c == ',' && is_full_list(open)) {
+            ++at;
+            continue;
+        }
         if (c == '"') {
             copy_string(text, at, m.text);
             whole = depth == 0;
@@ -103,9 +158,11 @@ mended mend_value(std::string_view text, std::size_t at, std::size_t& values, st
                     m.failure = "nested more than " + std::to_string(json_depth_limit) + " deep";
                     return m;
                 }
+                open.push_back({c});
             } else if (c == '}' || c == ']') {
                 if (last != npos && m.text[last] == ',') m.text.erase(last, 1);
                 whole = --depth <= 0;
+                if (!open.empty()) open.pop_back();
             }
             if ((c == '{' || c == '[' || c == ',') && ++values > value_limit) {
                 m.failure = "holds more than " + std::to_string(value_limit) + " values";
@@ -131,25 +188,67 @@ std::string reason_of(const nlohmann::json::exception& error) {
 
 }  // namespace
 
-lenient_json parse_lenient_json(std::string_view text, std::size_t value_limit) {
+namespace {
+
+using value_taker = std::function<void(nlohmann::json&&)>;
+
+// Reads one value at text[at] and hands it on; false after a failure.
+bool read_one(std::string_view text, std::size_t& at, std::size_t& values, std::size_t value_limit,
+              const value_taker& take, lenient_json& result) {
+    mended value = mend_value(text, at, values, value_limit);
+    result.dropped += value.dropped;
+    if (!value.failure.empty()) {
+        result.failure = std::move(value.failure);
+        return false;
+    }
+    try {
+        take(nlohmann::json::parse(value.text));
+    } catch (const nlohmann::json::exception& error) {
+        result.failure = reason_of(error);
+        return false;
+    }
+    at = value.end;
+    return true;
+}
+
+// The items of the array at text[at], each as a value of its own.
+bool read_items(std::string_view text, std::size_t& at, std::size_t value_limit, const value_taker& take,
+                lenient_json& result) {
+    for (++at;;) {
+        while (at < text.size() && (text[at] == ',' || is_blank(text[at]))) ++at;
+        if (at >= text.size()) return true;
+        if (text[at] == ']') return ++at, true;
+        if (!read_one(text, at, result.value_count, value_limit, take, result)) return false;
+    }
+}
+
+lenient_json read_values(std::string_view text, std::size_t value_limit, bool split_arrays, const value_taker& take) {
     lenient_json result;
     std::size_t at = skip_wrapper(text, 0);
     while (at < text.size()) {
-        mended value = mend_value(text, at, result.value_count, value_limit);
-        if (!value.failure.empty()) {
-            result.failure = std::move(value.failure);
-            break;
-        }
-        try {
-            result.values.push_back(nlohmann::json::parse(value.text));
-        } catch (const nlohmann::json::exception& error) {
-            result.failure = reason_of(error);
-            break;
-        }
+        const bool read = split_arrays && text[at] == '['
+                              ? read_items(text, at, value_limit, take, result)
+                              : read_one(text, at, result.value_count, value_limit, take, result);
+        if (!read) break;
         // Only another object or array goes on; anything else ends the text.
-        at = skip_wrapper(text, value.end);
+        at = skip_wrapper(text, at);
         while (at < text.size() && (text[at] == ';' || text[at] == ',' || is_blank(text[at]))) ++at;
         if (at >= text.size() || (text[at] != '{' && text[at] != '[')) break;
     }
     return result;
+}
+
+}  // namespace
+
+lenient_json parse_lenient_json(std::string_view text, std::size_t value_limit) {
+    std::vector<nlohmann::json> values;
+    lenient_json result = read_values(text, value_limit, false, [&](nlohmann::json&& value) {
+        values.push_back(std::move(value));
+    });
+    result.values = std::move(values);
+    return result;
+}
+
+lenient_json read_lenient_json_each(std::string_view text, const value_taker& take, std::size_t value_limit) {
+    return read_values(text, value_limit, true, take);
 }

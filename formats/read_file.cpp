@@ -20,6 +20,9 @@ constexpr size_t longest_line = size_t{1} << 16;
 constexpr uint64_t largest_document = uint64_t{64} << 20;
 // A recipe file holds at most 101 fields of 4,096 bytes.
 constexpr uint64_t largest_recipe_file = uint64_t{1} << 20;
+// Text is streamed, but a run must end: the largest MealMaster collections
+// are some hundred megabytes.
+constexpr uint64_t largest_text = uint64_t{1} << 30;
 
 constexpr std::string_view byte_order_mark = "\xEF\xBB\xBF";
 
@@ -113,33 +116,40 @@ void read_recipe_file(const std::string& path, recipe_sink& sink, file_report& r
     if (report.error != 0) return;
     report.recipes = true;
     sink.bytes_read(bytes.size());
-    sink.take_as_is(read_recipe(path), bytes);
+    sink.take_as_is(recipe_from_bytes(bytes), bytes);
 }
 
 struct text_scan {
     bool utf8 = false;
     bool mealmaster = false;
+    uint64_t length = 0;  // the bytes before the first NUL byte: the text
 };
 
-// The first pass over a text: is it UTF-8 throughout, and does it hold a
-// MealMaster recipe?
+// The first pass over a text: is it UTF-8 throughout, does it hold a
+// MealMaster recipe, and where does it end? A text that turns into NUL
+// bytes (a damaged file, or a sparse one of gigabytes) is read no further.
 text_scan scan_text(file_pieces& file, const std::string& first) {
     utf8_check check;
-    bool mealmaster = false;
+    text_scan scan;
     line_splitter lines(longest_line, [&](std::string_view line, uint64_t) {
-        mealmaster = mealmaster || is_mealmaster_header(line);
+        scan.mealmaster = scan.mealmaster || is_mealmaster_header(line);
     });
     read_rest(file, first, [&](std::string_view piece) {
+        const size_t nul = piece.find('\0');
+        piece = piece.substr(0, nul);
         check.add(piece);
         lines.add(piece);
-        return true;
+        scan.length += piece.size();
+        return nul == std::string_view::npos;
     });
     lines.finish();
-    return {check.valid(), mealmaster};
+    scan.utf8 = check.valid();
+    return scan;
 }
 
-void read_mealmaster(const std::string& path, const std::string& file_name, bool utf8, recipe_sink& sink,
-                     file_report& report) {
+void read_mealmaster(const std::string& path, const std::string& file_name, const text_scan& scan,
+                     recipe_sink& sink, file_report& report) {
+    const bool utf8 = scan.utf8;
     file_pieces file;
     if ((report.error = open_pieces(path, file)) != 0) return;
     mealmaster_reader reader(file_name, [&](found_recipe&& found, const left_out& extra) {
@@ -154,14 +164,22 @@ void read_mealmaster(const std::string& path, const std::string& file_name, bool
         else
             reader.add_line(windows_1252_to_utf8(line), dropped);
     });
+    uint64_t left = scan.length;
     read_rest(file, std::string(), [&](std::string_view piece) {
+        piece = piece.substr(0, static_cast<size_t>(std::min<uint64_t>(piece.size(), left)));
+        left -= piece.size();
         lines.add(piece);
         sink.bytes_read(piece.size());
-        return !sink.stopped();
+        return left > 0 && !sink.stopped();
     });
     lines.finish();
     reader.finish();
     report.error = file.error;
+    if (scan.length < file.size) {
+        report.notes.push_back("turns into NUL bytes after " + std::to_string(scan.length) +
+                               " bytes: the rest was not read.");
+        sink.bytes_read(file.size - scan.length);  // for the progress: the file is done
+    }
     close_pieces(file);
 }
 
@@ -180,8 +198,14 @@ file_report read_recipes_from(const std::string& path, const std::string& file_n
         format = find_recipe_format(start, file_name);
     }
     text_scan scan;
-    if (format != nullptr && format->read == nullptr) scan = scan_text(file, first);
-    report.error = file.error;
+    const bool text = format != nullptr && format->read == nullptr;
+    if (text && file.size > largest_text) {
+        report.error = EFBIG;
+        report.limit = largest_text;
+    } else if (text) {
+        scan = scan_text(file, first);
+    }
+    if (report.error == 0) report.error = file.error;
     close_pieces(file);
     if (report.error != 0) return report;
 
@@ -191,7 +215,7 @@ file_report read_recipes_from(const std::string& path, const std::string& file_n
         read_document(path, file_name, *format, sink, report);
     } else if (format != nullptr && scan.mealmaster) {
         report.recipes = true;
-        read_mealmaster(path, file_name, scan.utf8, sink, report);
+        read_mealmaster(path, file_name, scan, sink, report);
     }
     if (report.recipes) report.format = recipe_file ? "Larderon" : format->name;
     return report;

@@ -10,6 +10,7 @@
 #include "formats/microdata.h"
 #include "formats/result_bytes.h"
 #include "formats/schema_recipe.h"
+#include "shell/text.h"
 
 using nlohmann::json;
 
@@ -73,6 +74,11 @@ read_result map_recipes(const std::vector<json>& values, const recipe_origin& or
     return result;
 }
 
+std::string dropped_note(std::size_t dropped) {
+    return with_thousands(dropped) + " items of lists longer than " + with_thousands(json_list_limit) +
+           " were left out.";
+}
+
 read_result read_page_here(std::string_view bytes, const std::string& file_name) {
     const std::string page = page_to_utf8(bytes);
     html_document document = parse_html(page);
@@ -90,6 +96,7 @@ read_result read_page_here(std::string_view bytes, const std::string& file_name)
         for (json& value : block.values) values.push_back(std::move(value));
         if (!block.failure.empty())
             notes.push_back("JSON-LD block " + std::to_string(i + 1) + " could not be read: " + block.failure + ".");
+        if (block.dropped > 0) notes.push_back(dropped_note(block.dropped));
     }
     const recipe_origin origin{!parts.canonical.empty() ? parts.canonical : parts.og_url, file_name};
     read_result result = map_recipes(values, origin);
@@ -106,9 +113,26 @@ read_result read_page_here(std::string_view bytes, const std::string& file_name)
 }
 
 read_result read_json_here(std::string_view bytes, const std::string& file_name) {
-    lenient_json file = parse_lenient_json(text_to_utf8(bytes));
-    read_result result = map_recipes(file.values, {"", file_name});
+    const std::string text = text_to_utf8(bytes);
+    const recipe_origin origin{"", file_name};
+    read_result result;
+    lenient_json file;
+    // Without an "@id" no part of the file refers to another, so each value
+    // is mapped as soon as it is read and its tree dropped: a file of many
+    // recipes holds only what they keep.
+    if (text.find("\"@id\"") == std::string::npos) {
+        file = read_lenient_json_each(text, [&](json&& value) {
+            std::vector<const json*> recipes;
+            schema_ids ids;
+            find_recipes(value, recipes, ids);
+            for (const json* recipe : recipes) result.recipes.push_back(map_recipe(*recipe, ids, origin));
+        });
+    } else {
+        file = parse_lenient_json(text);
+        result = map_recipes(file.values, origin);
+    }
     if (!file.failure.empty()) result.notes.push_back("The file could not be read as JSON: " + file.failure + ".");
+    if (file.dropped > 0) result.notes.push_back(dropped_note(file.dropped));
     return result;
 }
 

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <functional>
 
+#include "shell/files.h"
 #include "shell/services.h"
 
 namespace {
@@ -39,8 +40,9 @@ uint64_t hash_of_ingredients(const recipe& dish) {
 
 collection_import::collection_import(std::string dir, bool dry_run) : dir(std::move(dir)), dry_run(dry_run) {}
 
+// A run that ends without finishing keeps none of its files.
 collection_import::~collection_import() {
-    if (batch_open) end_batch(batch);
+    abandon();
 }
 
 std::string collection_import::open() {
@@ -63,18 +65,17 @@ std::string collection_import::open() {
     return "";
 }
 
-// A killed run's files that the index does not name, and its list.
+// A killed run's files that the index does not name, its list, and the
+// temporary copy of the index a swap killed midway left.
 void collection_import::remove_leftovers() {
-    const std::vector<std::string> left = read_batch_list(run_list_name);
+    std::vector<listed_file> left = read_batch_list(run_list_name);
     if (!left.empty()) {
         std::unordered_set<std::string> indexed;
         for (size_t i = 0; i < listed; ++i) indexed.insert(known[i].entry.file_name);
-        for (const std::string& name : left)
-            if (!indexed.contains(name) && is_safe_file_name(name) && name.find('/') == std::string::npos)
-                delete_file(name);
+        std::erase_if(left, [&](const listed_file& file) { return indexed.contains(file.name); });
     }
-    delete_file(temp_name);
-    delete_file(run_list_name);
+    remove_left_batch(".", temp_name, run_list_name, left);
+    remove_stale_replacements("default.ldr");
 }
 
 bool collection_import::holds(const recipe& dish) {
@@ -122,7 +123,8 @@ std::string collection_import::write_file(const recipe& dish, std::string_view b
         if (taken.contains(file_name)) continue;
         const int failure = add_to_batch(batch, file_name, bytes);
         if (failure == 0) return "";
-        if (failure != EEXIST) return dir + "/" + file_name + " could not be written: " + reason(failure) + ".";
+        if (failure != EEXIST || batch.failed_name != file_name)
+            return dir + "/" + batch.failed_name + " could not be written: " + reason(failure) + ".";
     }
 }
 
@@ -153,7 +155,7 @@ std::string collection_import::finish() {
 
 void collection_import::abandon() {
     if (!batch_open) return;
-    remove_batch_files(batch, read_batch_list(run_list_name));
+    remove_batch_files(batch);
     end_batch(batch);
     batch_open = false;
 }

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <filesystem>
 #include <new>
+#include <optional>
 
 #include "import_recipes/collection_import.h"
 #include "formats/fit_recipe.h"
@@ -10,7 +11,7 @@
 #include "formats/read_file.h"
 #include "formats/text_encoding.h"
 #include "shell/directory_walk.h"
-#include "shell/process_list.h"
+#include "shell/collection_lock.h"
 #include "shell/services.h"
 #include "shell/text.h"
 
@@ -51,15 +52,27 @@ std::optional<int> parse_options(const std::vector<std::string>& args, options& 
     return std::nullopt;
 }
 
-// Why the run must not start, if it must not: another writer of the index.
-std::optional<std::string> refusal(const import_setup& setup) {
-    if (!setup.process_names)
-        return "The running programs could not be listed, so Larderon may be running: nothing was imported.";
-    if (find_text(*setup.process_names, "larderon") > 0) return "Close Larderon first: it may be writing its index.";
-    if (another_copy_running(*setup.process_names, setup.own_name))
-        return "Another import-recipes is running: wait until it has ended.";
-    return std::nullopt;
+// Why the run must not start, if it must not: another writer of the index
+// holds the collection's lock.
+std::optional<std::string> refusal(const std::string& dir, collection_lock& lock) {
+    lock_holder holder;
+    const int failure = take_collection_lock(dir, "import-recipes", lock, holder);
+    if (failure == 0) return std::nullopt;
+    const std::string process = " (process " + std::to_string(holder.pid) + ")";
+    if (failure != EWOULDBLOCK)
+        return dir + "/" + collection_lock_name + " could not be opened: " + std::strerror(failure) +
+               ". Nothing was imported.";
+    if (holder.program == "larderon") return "Close Larderon first: it has this collection open" + process + ".";
+    if (holder.program == "import-recipes")
+        return "Another import is running into " + dir + process + ": wait until it has ended.";
+    return "Another program holds " + dir + "/" + collection_lock_name + ": nothing was imported.";
 }
+
+// Holds the lock for the rest of the run.
+struct held_lock {
+    collection_lock lock;
+    ~held_lock() { release_collection_lock(lock); }
+};
 
 std::string file_name_of(const std::string& path) {
     return path.substr(path.find_last_of('/') + 1);
@@ -143,7 +156,11 @@ void print_summary(std::ostream& out, const import_run& run, uint64_t recipe_fil
 int import_recipes(const std::vector<std::string>& args, const import_setup& setup) {
     options chosen;
     if (std::optional<int> status = parse_options(args, chosen, setup)) return *status;
-    if (std::optional<std::string> reason = refusal(setup)) {
+
+    // A dry run writes nothing, so it needs no lock.
+    held_lock lock;
+    std::optional<std::string> reason = chosen.dry_run ? std::nullopt : refusal(setup.collection_dir, lock.lock);
+    if (reason) {
         setup.err << *reason << '\n';
         return 1;
     }

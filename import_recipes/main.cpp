@@ -2,12 +2,10 @@
 
 #include "import_recipes/import_tool.h"
 #include "shell/console.h"
-#include "shell/process_list.h"
 #include "shell/services.h"
 
 int main(int argc, char** argv) {
     init_services(argc, argv);
     const std::vector<std::string> args(argv + 1, argv + argc);
-    return import_recipes(args, {executable_dir(), list_process_names(), own_process_name(), std::cout, std::cerr,
-                                 standard_error_is_terminal()});
+    return import_recipes(args, {executable_dir(), std::cout, std::cerr, standard_error_is_terminal()});
 }

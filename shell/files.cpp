@@ -154,6 +154,12 @@ void remove_stale_temporaries(const std::string& dir, const std::string& prefix)
     ::closedir(entries);
 }
 
+// A dot in front keeps the temporary file out of the backup's wildcards.
+std::string temporary_prefix(const std::filesystem::path& target) {
+    std::string prefix = ".";
+    return prefix.append(target.filename().string(), 0, 200).append(".");
+}
+
 int rename_with_flags(const char* from, const char* to, unsigned flags) {
     return ::renameat2(AT_FDCWD, from, AT_FDCWD, to, flags);
 }
@@ -220,6 +226,12 @@ int open_regular_input(const std::string& path, int& fd, size_t& size) {
     return 0;
 }
 
+void remove_stale_replacements(const std::string& target) {
+    const std::filesystem::path path(target);
+    const std::filesystem::path dir = path.parent_path();
+    remove_stale_temporaries(dir.empty() ? "." : dir.string(), temporary_prefix(path));
+}
+
 int begin_replacement(const std::string& target, file_replacement& replacement) {
     namespace fs = std::filesystem;
     struct stat old {};
@@ -228,9 +240,7 @@ int begin_replacement(const std::string& target, file_replacement& replacement) 
     fs::path path(target);
     if (path.filename().empty()) return ENOENT;
     fs::path dir = path.parent_path();
-    // A dot in front keeps the temporary file out of the backup's wildcards.
-    std::string prefix = ".";
-    prefix.append(path.filename().string(), 0, 200).append(".");
+    const std::string prefix = temporary_prefix(path);
     remove_stale_temporaries(dir.empty() ? "." : dir.string(), prefix);
     const std::string base = prefix + std::to_string(::getpid()) + "-";
     static unsigned counter = 0;

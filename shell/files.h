@@ -43,6 +43,9 @@ struct file_replacement {
 // removes the temporary file itself and leaves the target as it was (a
 // failed flush of the directory puts the old file back where the system can
 // swap two names).
+// Removes the temporary files of replacements of `target` that killed
+// processes left, as starting a replacement does.
+void remove_stale_replacements(const std::string& target);
 int begin_replacement(const std::string& target, file_replacement& replacement);
 int write_replacement(file_replacement& replacement, const char* bytes, size_t size);
 int commit_replacement(file_replacement& replacement);

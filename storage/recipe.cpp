@@ -16,32 +16,51 @@ constexpr int recipe_file = 1;
 
 enum class stop_after { heading, ingredients, directions };
 
+// Where the fields come from: the numbered recipe file, or bytes already
+// read (the same field reader either way).
+struct field_source {
+    const std::string* bytes = nullptr;  // none: the numbered file
+    size_t pos = 0;
+
+    std::string text(bool keep_blanks) {
+        return bytes ? read_text_field(*bytes, pos, keep_blanks) : read_field(recipe_file, keep_blanks);
+    }
+    int64_t number() { return bytes ? read_number_from(*bytes, pos) : read_number_field(recipe_file); }
+    bool at_end() const { return bytes ? pos >= bytes->size() : file_at_end(recipe_file); }
+};
+
 // Reads a count and then every item the file announces, so that the reader
 // stays in step with the file, keeping the first 50. Stops at the end of the
 // file, which also bounds a count that is absurdly large.
-uint8_t read_list(std::array<std::string, max_recipe_items + 1>& items) {
-    int64_t announced = read_number_field(recipe_file);
-    for (int64_t i = 1; i <= announced && !file_at_end(recipe_file); ++i) {
-        std::string item = read_field(recipe_file, true);
+uint8_t read_list(field_source& fields, std::array<std::string, max_recipe_items + 1>& items) {
+    int64_t announced = fields.number();
+    for (int64_t i = 1; i <= announced && !fields.at_end(); ++i) {
+        std::string item = fields.text(true);
         if (i <= max_recipe_items) items[static_cast<size_t>(i)] = std::move(item);
     }
     // Items the file announces but does not hold read as empty texts.
     return static_cast<uint8_t>(std::clamp<int64_t>(announced, 0, max_recipe_items));
 }
 
-recipe read_parts(const std::string& file_name, stop_after last_part) {
+recipe read_fields(field_source& fields, stop_after last_part) {
     recipe dish;
-    open_file(file_name, file_mode::input, recipe_file);
-    if (last_error() != 0) return dish;
-    dish.name = read_field(recipe_file, false);
-    dish.author = read_field(recipe_file, false);
-    dish.source = read_field(recipe_file, true);
-    dish.description = read_field(recipe_file, false);
-    int64_t servings = read_number_field(recipe_file);
+    dish.name = fields.text(false);
+    dish.author = fields.text(false);
+    dish.source = fields.text(true);
+    dish.description = fields.text(false);
+    int64_t servings = fields.number();
     dish.servings = static_cast<int32_t>(
         std::clamp<int64_t>(servings, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
-    if (last_part != stop_after::heading) dish.ingredient_count = read_list(dish.ingredients);
-    if (last_part == stop_after::directions) dish.direction_count = read_list(dish.directions);
+    if (last_part != stop_after::heading) dish.ingredient_count = read_list(fields, dish.ingredients);
+    if (last_part == stop_after::directions) dish.direction_count = read_list(fields, dish.directions);
+    return dish;
+}
+
+recipe read_parts(const std::string& file_name, stop_after last_part) {
+    open_file(file_name, file_mode::input, recipe_file);
+    if (last_error() != 0) return {};
+    field_source fields;
+    recipe dish = read_fields(fields, last_part);
     close_file(recipe_file);
     return dish;
 }
@@ -64,6 +83,11 @@ void append_field(std::string& bytes, const std::string& text, const char* end) 
 
 recipe read_recipe(const std::string& file_name) {
     return read_parts(file_name, stop_after::directions);
+}
+
+recipe recipe_from_bytes(const std::string& bytes) {
+    field_source fields{&bytes};
+    return read_fields(fields, stop_after::directions);
 }
 
 recipe read_recipe_heading(const std::string& file_name) {

@@ -24,6 +24,9 @@ struct recipe {
 // file that ends early gives empty texts and zero counts for what is missing.
 // A count above 50 keeps the first 50 items, the others are read and dropped.
 recipe read_recipe(const std::string& file_name);
+// The whole recipe from a recipe file's bytes, read as read_recipe reads
+// the file.
+recipe recipe_from_bytes(const std::string& bytes);
 // Only lines 1 and 2: name, author, source, description and servings.
 recipe read_recipe_heading(const std::string& file_name);
 // Everything up to the last ingredient; the directions are not read.

@@ -6,6 +6,7 @@
 
 #include "backup/backup.h"
 #include "platform/platform_script.h"
+#include "shell/collection_lock.h"
 #include "shell/services.h"
 #include "tests/test_support.h"
 
@@ -13,8 +14,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The tool's directory holds these data files, plus a note and a hidden
-// temporary file of the program that stay out of every archive.
+// The tool's directory holds these data files, plus a note, a hidden
+// temporary file of the program and its lock file that stay out of every
+// archive.
 const std::map<std::string, std::string> data_files = {
     {"100.rcp", "\"Pie\",\"Ann\",\"\"\r\n"},
     {"my pie.rcp", "\"Tart\",\"Bo\",\"\"\r\n\xe9\r\n"},
@@ -60,6 +62,7 @@ protected:
         for (const auto& [name, bytes] : data_files) write_whole_file(tool / name, bytes);
         write_whole_file(tool / "notes.txt", "not a recipe");
         write_whole_file(tool / ".default.ldr.1-1", "half written");
+        write_whole_file(tool / collection_lock_name, "larderon 1\n");
     }
 
     outcome run(const std::string& destination, const std::string& console = "") {

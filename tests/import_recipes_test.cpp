@@ -3,13 +3,13 @@
 #include <unistd.h>
 
 #include <map>
-#include <optional>
 #include <sstream>
 
 #include "import_recipes/import_tool.h"
 #include "formats/line_splitter.h"
 #include "shell/progress_line.h"
 #include "formats/text_encoding.h"
+#include "shell/collection_lock.h"
 #include "shell/files.h"
 #include "shell/services.h"
 #include "tests/test_support.h"
@@ -29,11 +29,12 @@ struct outcome {
 
 using file_map = std::map<std::string, std::string>;
 
-// Every file in a folder, hidden ones too, by name.
+// Every file in a folder, hidden ones too, by name; the collection's lock
+// file stays once a run has made it.
 file_map files_in(const fs::path& folder) {
     file_map files;
     for (const auto& entry : fs::directory_iterator(folder))
-        if (entry.is_regular_file()) files[entry.path().filename().string()] = read_whole_file(entry.path());
+        if (entry.is_regular_file() && entry.path().filename() != collection_lock_name) files[entry.path().filename().string()] = read_whole_file(entry.path());
     return files;
 }
 
@@ -70,12 +71,10 @@ protected:
         fs::create_directory(collection);
     }
 
-    // Runs the tool as if started in the test's directory while these
-    // processes run.
-    outcome run(const std::vector<std::string>& args,
-                const std::optional<std::string>& processes = "systemdbashsshdimport-recipes") {
+    // Runs the tool as if started in the test's directory.
+    outcome run(const std::vector<std::string>& args) {
         std::ostringstream out, err;
-        int status = import_recipes(args, {collection.string(), processes, "import-recipes", out, err, false});
+        int status = import_recipes(args, {collection.string(), out, err, false});
         fs::current_path(dir);
         return {status, out.str(), err.str()};
     }
@@ -138,7 +137,10 @@ TEST_F(import_recipes_test, a_directory_of_mixed_files_gives_its_recipes_and_nam
     write_whole_file(collection / "default.ldr", "1\r\n\"Kept\",\"\",\"\",\"Kept.rcp\"\r\n");
     write_whole_file(collection / "Left1.rcp", "\"Left\",\"\",\"\"\r\n\"\",0\r\n0\r\n0\r\n");
     write_whole_file(collection / ".import-recipes.part", "\"Half");
-    write_whole_file(collection / ".import-recipes.run", "Kept.rcp\nLeft1.rcp\n");
+    struct stat kept {}, left {};
+    ASSERT_EQ(::stat((collection / "Kept.rcp").c_str(), &kept) + ::stat((collection / "Left1.rcp").c_str(), &left), 0);
+    write_whole_file(collection / ".import-recipes.run",
+                     std::to_string(kept.st_ino) + " Kept.rcp\n" + std::to_string(left.st_ino) + " Left1.rcp\n");
     const file_map before = files_in(collection);
 
     outcome result = run({"mixed"});
@@ -223,19 +225,9 @@ TEST_F(import_recipes_test, a_failed_write_leaves_the_collection_as_it_was) {
     EXPECT_EQ(files_in(collection), before);
 }
 
-TEST_F(import_recipes_test, refuses_while_another_writer_of_the_index_may_run_and_on_usage_errors) {
+TEST_F(import_recipes_test, refuses_on_usage_errors) {
     put_collection();
     const file_map before = files_in(collection);
-    const std::vector<std::pair<std::optional<std::string>, std::string>> refusals = {
-        {"systemdlarderonbashimport-recipes", "Close Larderon first: it may be writing its index.\n"},
-        {"import-recipesbashimport-recipes", "Another import-recipes is running: wait until it has ended.\n"},
-        {std::nullopt, "The running programs could not be listed, so Larderon may be running: nothing was imported.\n"}};
-    for (const auto& [processes, message] : refusals) {
-        outcome result = run({box}, processes);
-        EXPECT_EQ(result.status, 1);
-        EXPECT_EQ(result.err, message);
-        EXPECT_EQ(result.out, "");
-    }
     const std::string usage = "Usage: import-recipes [--dry-run] [--keep-duplicates] FILE_OR_DIRECTORY...\n";
     outcome nothing = run({"--dry-run"});
     EXPECT_EQ(nothing.status, 2);

@@ -30,19 +30,24 @@ printf '3\r\n"Lemon Curd","","cards.mmf","Lemon Curd1.rcp"\r\n"Mint Tea","Ann","
 same "Lemon Curd1.rcp" "$work/curd.rcp" || fail "Lemon Curd1.rcp is not as expected"
 same "Mint Tea1.rcp" "$data/mixed/saved.rcp" || fail "Mint Tea1.rcp is not the file imported"
 same default.ldr "$work/default.ldr" || fail "default.ldr is not as expected"
-left=$(ls -A | grep -v -x -F -e "$installed" -e default.ldr -e 'Lemon Curd1.rcp' -e 'Mint Tea1.rcp' -e 'Thin Pancakes1.rcp' || true)
+left=$(ls -A | grep -v -x -F -e "$installed" -e default.ldr -e 'Lemon Curd1.rcp' -e 'Mint Tea1.rcp' -e 'Thin Pancakes1.rcp' -e .larderon.lock || true)
 [ -z "$left" ] || fail "the import left behind: $left"
 
 ./larderon >"$work/larderon.log" 2>&1 &
 pid=$!
 menu=$(wait_for_window "Larderon - Main")
 
-# While the program runs, the tool refuses and writes nothing.
-status=0
-./import-recipes "$work/mixed" >"$work/out.txt" 2>"$work/err.txt" || status=$?
-[ "$status" -eq 1 ] || fail "the import beside a running Larderon ended with $status"
-[ "$(cat "$work/err.txt")" = "Close Larderon first: it may be writing its index." ] || fail "the refusal said: $(cat "$work/err.txt")"
-same default.ldr "$work/default.ldr" || fail "the refused import changed default.ldr"
+# While the program runs, the tool refuses and writes nothing, also when
+# started through a link under another name.
+ln -s "$home/import-recipes" "$work/fetch-cards"
+for tool in ./import-recipes "$work/fetch-cards"; do
+  status=0
+  "$tool" "$work/mixed" >"$work/out.txt" 2>"$work/err.txt" || status=$?
+  [ "$status" -eq 1 ] || fail "$tool beside a running Larderon ended with $status"
+  [ "$(cat "$work/err.txt")" = "Close Larderon first: it has this collection open (process $pid)." ] ||
+    fail "the refusal said: $(cat "$work/err.txt")"
+  same default.ldr "$work/default.ldr" || fail "the refused import changed default.ldr"
+done
 
 # Browse: the first recipe in name order is the imported Lemon Curd; export it as text.
 sleep 0.5
@@ -58,4 +63,23 @@ end_at_menu
 printf 'Lemon Curd by \r\nFrom: cards.mmf   Serves: 2\r\n-----------------------------\r\n\r\n\r\nIngredients:\r\n\r\n3 Lemons; juice and zest\r\n200 g Sugar\r\n100 g Butter\r\n\r\nDirections:\r\n\r\nStir over low heat until thick.\r\n' \
   >"$work/curd.txt"
 same "$HOME/curd.txt" "$work/curd.txt" || fail "the exported recipe is not as expected"
-echo "import_recipes_e2e: imported a mixed directory, refused beside Larderon, browsed and exported an imported recipe"
+# While an import holds the collection's lock, Larderon started through a
+# link under another name tells so and ends with status 1.
+flock -n "$home/.larderon.lock" bash -c 'printf "import-recipes %s\n" $$ >"$1"; while [ ! -e "$2" ]; do sleep 0.1; done' \
+  holder "$home/.larderon.lock" "$work/import-done" &
+holder=$!
+sleep 0.5
+ln -s "$home/larderon" "$work/my-recipes"
+"$work/my-recipes" >"$work/locked.log" 2>&1 &
+pid=$!
+box=$(wait_for_window "Larderon")
+xdotool windowfocus --sync "$box" 2>/dev/null || true
+sleep 0.5
+xdotool key Return
+status=0; wait_for_exit "$pid" || status=$?
+touch "$work/import-done"
+wait "$holder"
+[ "$status" -eq 1 ] || fail "Larderon during an import ended with $status"
+grep -qxF "An import into this collection is running; start Larderon again when it has finished." "$work/locked.log" ||
+  fail "Larderon during an import said: $(cat "$work/locked.log")"
+echo "import_recipes_e2e: imported a mixed directory, refused beside Larderon, browsed and exported an imported recipe, kept Larderon out during an import"
