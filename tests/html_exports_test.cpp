@@ -11,15 +11,6 @@ namespace {
 
 const fs::path data = LDR_TEST_DATA_DIR;
 
-using file_map = std::map<std::string, std::string>;
-
-file_map files_in(const fs::path& folder) {
-    file_map files;
-    for (const auto& entry : fs::directory_iterator(folder))
-        if (entry.is_regular_file()) files[entry.path().filename().string()] = read_whole_file(entry.path());
-    return files;
-}
-
 class html_exports_test : public larder_test {
 protected:
     void SetUp() override {
@@ -30,7 +21,7 @@ protected:
 
     std::string import(const fs::path& file) {
         std::ostringstream out, err;
-        EXPECT_EQ(import_recipes({file.string()}, {collection.string(), "bash", "import-recipes", out, err, false}), 0);
+        EXPECT_EQ(import_recipes({file.string()}, {collection.string(), out, err, false}), 0);
         EXPECT_EQ(err.str(), "");
         fs::current_path(dir);
         return out.str();
@@ -45,14 +36,14 @@ protected:
 // source, missing parts; CR LF line ends and the head before <html>.
 TEST_F(html_exports_test, a_copy_me_that_export_gives_exact_recipe_files) {
     EXPECT_EQ(import(data / "copy_me_that/recipes.html"), "Imported 3 recipes from 1 file into " + collection.string() + ".\n");
-    EXPECT_EQ(files_in(collection), files_in(data / "copy_me_that/expected"));
+    EXPECT_EQ(collection_files(collection), collection_files(data / "copy_me_that/expected"));
 }
 
 // Empty paragraphs between steps, a range as the yield, a source address
 // or name, notes, a <br> inside a step.
 TEST_F(html_exports_test, a_recipe_keeper_export_gives_exact_recipe_files) {
     EXPECT_EQ(import(data / "recipe_keeper/recipes.html"), "Imported 2 recipes from 1 file into " + collection.string() + ".\n");
-    EXPECT_EQ(files_in(collection), files_in(data / "recipe_keeper/expected"));
+    EXPECT_EQ(collection_files(collection), collection_files(data / "recipe_keeper/expected"));
 }
 
 TEST_F(html_exports_test, each_export_is_told_from_a_web_page_and_a_utf16_page_is_read) {

@@ -16,17 +16,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-using file_map = std::map<std::string, std::string>;
-
-// The collection's files, hidden ones too, but its lock file.
-file_map files_in(const fs::path& folder) {
-    file_map files;
-    for (const auto& entry : fs::directory_iterator(folder))
-        if (entry.path().filename() != collection_lock_name)
-            files[entry.path().filename().string()] = read_whole_file(entry.path());
-    return files;
-}
-
 ino_t inode_of(const fs::path& path) {
     struct stat found {};
     EXPECT_EQ(::stat(path.c_str(), &found), 0);
@@ -104,7 +93,7 @@ protected:
 }  // namespace
 
 TEST_F(import_leftovers_test, a_run_that_adds_nothing_still_clears_what_a_killed_run_left) {
-    const file_map before = files_in(collection);
+    const file_map before = collection_files(collection);
     // A killed run: two files it renamed in, one listed name that someone
     // else has made since, its temporary files, its list; and the temporary
     // index copy of a swap killed midway, by a process number no process has.
@@ -128,12 +117,12 @@ TEST_F(import_leftovers_test, a_run_that_adds_nothing_still_clears_what_a_killed
     EXPECT_EQ(import({(dir / "notes.txt").string()}), std::make_pair(0, std::string()));
     file_map expected = before;
     expected["Theirs.rcp"] = "not the run's";
-    EXPECT_EQ(files_in(collection), expected);
+    EXPECT_EQ(collection_files(collection), expected);
 }
 
 TEST_F(import_leftovers_test, the_run_list_is_on_disk_before_any_file_it_names_takes_its_name) {
     write_whole_file(dir / "dishes.json", dishes(300));
-    const file_map before = files_in(collection);
+    const file_map before = collection_files(collection);
     {
         call_log log;
         ASSERT_EQ(import({(dir / "dishes.json").string()}), std::make_pair(0, std::string()));
@@ -149,14 +138,14 @@ TEST_F(import_leftovers_test, the_run_list_is_on_disk_before_any_file_it_names_t
         EXPECT_EQ(renames, 300);
         EXPECT_EQ(syncs, 3);  // one flush for a group of files, not one a file
     }
-    EXPECT_EQ(files_in(collection).size(), before.size() + 301);  // the recipes and default.bak
+    EXPECT_EQ(collection_files(collection).size(), before.size() + 301);  // the recipes and default.bak
     EXPECT_EQ(read_whole_file(collection / "default.ldr").substr(0, 5), "301\r\n");
 }
 
 TEST_F(import_leftovers_test, a_failing_run_removes_every_file_it_renamed_in_before_it_says_nothing_was_imported) {
     write_whole_file(dir / "dishes.json", dishes(300));
     const std::string file = (dir / "dishes.json").string();
-    const file_map before = files_in(collection);
+    const file_map before = collection_files(collection);
     const std::string nothing = " Nothing was imported.\n";
     struct failing_call {
         std::string call;
@@ -173,7 +162,7 @@ TEST_F(import_leftovers_test, a_failing_run_removes_every_file_it_renamed_in_bef
         const auto [status, err] = import({file});
         EXPECT_EQ(status, 1) << failure.call;
         EXPECT_EQ(err, collection.string() + failure.message + nothing) << failure.call;
-        EXPECT_EQ(files_in(collection), before) << failure.call;
+        EXPECT_EQ(collection_files(collection), before) << failure.call;
     }
 
     // A file size limit that the run list reaches first.
@@ -183,5 +172,5 @@ TEST_F(import_leftovers_test, a_failing_run_removes_every_file_it_renamed_in_bef
         EXPECT_EQ(status, 1);
         EXPECT_NE(err.find("could not be written: File too large." + nothing), std::string::npos) << err;
     }
-    EXPECT_EQ(files_in(collection), before);
+    EXPECT_EQ(collection_files(collection), before);
 }

@@ -27,17 +27,6 @@ struct outcome {
     std::string out, err;
 };
 
-using file_map = std::map<std::string, std::string>;
-
-// Every file in a folder, hidden ones too, by name; the collection's lock
-// file stays once a run has made it.
-file_map files_in(const fs::path& folder) {
-    file_map files;
-    for (const auto& entry : fs::directory_iterator(folder))
-        if (entry.is_regular_file() && entry.path().filename() != collection_lock_name) files[entry.path().filename().string()] = read_whole_file(entry.path());
-    return files;
-}
-
 // Makes the rename onto default.ldr, or the n-th write of a file, fail as
 // on a full disk, through the system calls that every write goes through.
 class full_disk {
@@ -99,26 +88,26 @@ protected:
 
 TEST_F(import_recipes_test, mealmaster_cards_become_exact_recipe_files_listed_by_one_rewrite) {
     put_collection();
-    const file_map before = files_in(collection);
-    const file_map expected = files_in(data / "mealmaster/expected");
+    const file_map before = collection_files(collection);
+    const file_map expected = collection_files(data / "mealmaster/expected");
     const std::string first = summary("5 recipes from 2 files|Skipped 0 already in the collection, 1 without a name.\n");
 
     // A dry run says what a run would do, and writes nothing.
     outcome dry = run({"--dry-run", box, old_box});
     EXPECT_EQ(dry.status, 0);
     EXPECT_EQ(dry.out, first);
-    EXPECT_EQ(files_in(collection), before);
+    EXPECT_EQ(collection_files(collection), before);
 
     outcome real = run({box, old_box});
     EXPECT_EQ(real.status, 0);
     EXPECT_EQ(real.err, "");
     EXPECT_EQ(real.out, first);
-    EXPECT_EQ(files_in(collection), expected);
+    EXPECT_EQ(collection_files(collection), expected);
 
     // The same files again add nothing and touch nothing.
     outcome again = run({box, old_box});
     EXPECT_EQ(again.out, summary("0 recipes from 2 files|Skipped 5 already in the collection, 1 without a name.\n"));
-    EXPECT_EQ(files_in(collection), expected);
+    EXPECT_EQ(collection_files(collection), expected);
 
     outcome kept = run({"--keep-duplicates", old_box});
     EXPECT_EQ(kept.out, summary("1 recipes from 1 file|"));
@@ -141,7 +130,7 @@ TEST_F(import_recipes_test, a_directory_of_mixed_files_gives_its_recipes_and_nam
     ASSERT_EQ(::stat((collection / "Kept.rcp").c_str(), &kept) + ::stat((collection / "Left1.rcp").c_str(), &left), 0);
     write_whole_file(collection / ".import-recipes.run",
                      std::to_string(kept.st_ino) + " Kept.rcp\n" + std::to_string(left.st_ino) + " Left1.rcp\n");
-    const file_map before = files_in(collection);
+    const file_map before = collection_files(collection);
 
     outcome result = run({"mixed"});
     EXPECT_EQ(result.status, 0);
@@ -161,7 +150,7 @@ TEST_F(import_recipes_test, a_directory_of_mixed_files_gives_its_recipes_and_nam
         {"default.ldr", "4\r\n\"Kept\",\"\",\"\",\"Kept.rcp\"\r\n\"Lemon Curd\",\"\",\"cards.mmf\",\"Lemon Curd1.rcp\"\r\n"
                         "\"Mint Tea\",\"Ann\",\"Garden\",\"Mint Tea1.rcp\"\r\n"
                         "\"Thin Pancakes\",\"Bea\",\"example.org\",\"Thin Pancakes1.rcp\"\r\n"}};
-    EXPECT_EQ(files_in(collection), expected);
+    EXPECT_EQ(collection_files(collection), expected);
 }
 
 TEST_F(import_recipes_test, recipes_too_big_for_a_recipe_file_are_shortened_and_named) {
@@ -201,7 +190,7 @@ TEST_F(import_recipes_test, recipes_too_big_for_a_recipe_file_are_shortened_and_
 
 TEST_F(import_recipes_test, a_failed_write_leaves_the_collection_as_it_was) {
     put_collection();
-    const file_map before = files_in(collection);
+    const file_map before = collection_files(collection);
     {
         full_disk disk(true, 0);
         outcome result = run({box});
@@ -212,7 +201,7 @@ TEST_F(import_recipes_test, a_failed_write_leaves_the_collection_as_it_was) {
     }
     file_map backed_up = before;
     backed_up["default.bak"] = before.at("default.ldr");
-    EXPECT_EQ(files_in(collection), backed_up);
+    EXPECT_EQ(collection_files(collection), backed_up);
 
     fs::remove(collection / "default.bak");
     {
@@ -222,12 +211,12 @@ TEST_F(import_recipes_test, a_failed_write_leaves_the_collection_as_it_was) {
         EXPECT_EQ(result.err, collection.string() + "/Butter Sauce1.rcp could not be written: No space left on "
                                                     "device. Nothing was imported.\n");
     }
-    EXPECT_EQ(files_in(collection), before);
+    EXPECT_EQ(collection_files(collection), before);
 }
 
 TEST_F(import_recipes_test, refuses_on_usage_errors) {
     put_collection();
-    const file_map before = files_in(collection);
+    const file_map before = collection_files(collection);
     const std::string usage = "Usage: import-recipes [--dry-run] [--keep-duplicates] FILE_OR_DIRECTORY...\n";
     outcome nothing = run({"--dry-run"});
     EXPECT_EQ(nothing.status, 2);
@@ -235,7 +224,7 @@ TEST_F(import_recipes_test, refuses_on_usage_errors) {
     outcome unknown = run({"--fast", box});
     EXPECT_EQ(unknown.status, 2);
     EXPECT_EQ(unknown.err, "import-recipes: unknown option --fast\n" + usage);
-    EXPECT_EQ(files_in(collection), before);
+    EXPECT_EQ(collection_files(collection), before);
 }
 
 TEST_F(import_recipes_test, progress_shows_on_a_terminal_once_a_run_has_lasted_a_second_and_is_cleared) {

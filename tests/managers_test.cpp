@@ -17,13 +17,6 @@ const fs::path samples = fs::path(LDR_TEST_DATA_DIR) / "managers";
 const char* const sample_folders[] = {"chowdown", "cooklang", "gourmet", "krecipes", "mastercook",
                                       "my_cookbook", "my_recipe_box", "plan_to_eat", "rezkonv"};
 
-std::map<std::string, std::string> files_in(const fs::path& folder) {
-    std::map<std::string, std::string> files;
-    for (const auto& entry : fs::directory_iterator(folder))
-        if (entry.is_regular_file()) files[entry.path().filename().string()] = read_whole_file(entry.path());
-    return files;
-}
-
 // Every text of a result, end to end.
 std::string all_text(const read_result& result) {
     std::string text;
@@ -47,11 +40,11 @@ TEST_F(managers_test, every_export_sample_becomes_exact_recipe_files) {
     std::vector<std::string> args;
     for (const char* folder : sample_folders) args.push_back((samples / folder).string());
     std::ostringstream out, err;
-    const int status = import_recipes(args, {collection.string(), "import-recipes", "import-recipes", out, err, false});
+    const int status = import_recipes(args, {collection.string(), out, err, false});
     EXPECT_EQ(err.str(), "");
     EXPECT_EQ(status, 0);
     EXPECT_EQ(out.str(), "Imported 21 recipes from 12 files into " + collection.string() + ".\n");
-    EXPECT_EQ(files_in(collection), files_in(samples / "expected"));
+    EXPECT_EQ(collection_files(collection), collection_files(samples / "expected"));
 }
 
 TEST(managers, each_sample_is_recognised_as_its_format) {
@@ -133,7 +126,7 @@ TEST_F(managers_test, a_hostile_file_is_named_and_the_rest_imported) {
     fs::copy_file(samples / "hostile/laughs.grmt", "exports/laughs.grmt");
     fs::copy_file(samples / "krecipes/recipes.kreml", "exports/recipes.kreml");
     std::ostringstream out, err;
-    const int status = import_recipes({"exports"}, {collection.string(), "import-recipes", "import-recipes", out, err, false});
+    const int status = import_recipes({"exports"}, {collection.string(), out, err, false});
     EXPECT_EQ(status, 1);
     EXPECT_EQ(err.str(), "exports/laughs.grmt: not well-formed XML; nothing read from it.\n");
     EXPECT_EQ(out.str(), "Imported 1 recipes from 1 file into " + collection.string() +

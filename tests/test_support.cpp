@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "platform/platform_script.h"
+#include "shell/collection_lock.h"
 #include "shell/services.h"
 
 namespace fs = std::filesystem;
@@ -40,4 +41,12 @@ std::string read_whole_file(const fs::path& path) {
 void write_whole_file(const fs::path& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << bytes;
+}
+
+file_map collection_files(const std::filesystem::path& folder) {
+    file_map files;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        if (entry.is_regular_file() && entry.path().filename() != collection_lock_name)
+            files[entry.path().filename().string()] = read_whole_file(entry.path());
+    return files;
 }

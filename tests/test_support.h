@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <string>
 
 // Every test runs in a fresh temporary directory with the scripted platform
@@ -16,3 +17,8 @@ protected:
 
 std::string read_whole_file(const std::filesystem::path& path);
 void write_whole_file(const std::filesystem::path& path, const std::string& bytes);
+
+// A collection's regular files by name with their bytes, hidden ones too,
+// but not the lock file that stays behind once a tool has held it.
+using file_map = std::map<std::string, std::string>;
+file_map collection_files(const std::filesystem::path& folder);
