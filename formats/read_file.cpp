@@ -138,11 +138,10 @@ text_scan scan_text(file_pieces& file, const std::string& first) {
     return {check.valid(), mealmaster};
 }
 
-void read_mealmaster(const std::string& path, const std::string& file_name, bool utf8, recipe_sink& sink,
-                     file_report& report) {
+void read_mealmaster(const std::string& path, bool utf8, recipe_sink& sink, file_report& report) {
     file_pieces file;
     if ((report.error = open_pieces(path, file)) != 0) return;
-    mealmaster_reader reader(file_name, [&](found_recipe&& found, const left_out& extra) {
+    mealmaster_reader reader([&](found_recipe&& found, const left_out& extra) {
         if (!sink.stopped()) sink.take_found(found, extra);
     });
     bool first_line = true;
@@ -191,7 +190,7 @@ file_report read_recipes_from(const std::string& path, const std::string& file_n
         read_document(path, file_name, *format, sink, report);
     } else if (format != nullptr && scan.mealmaster) {
         report.recipes = true;
-        read_mealmaster(path, file_name, scan.utf8, sink, report);
+        read_mealmaster(path, scan.utf8, sink, report);
     }
     if (report.recipes) report.format = recipe_file ? "Larderon" : format->name;
     return report;

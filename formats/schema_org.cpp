@@ -89,7 +89,7 @@ read_result map_recipes(const std::vector<json>& values, const recipe_origin& or
     return result;
 }
 
-read_result read_page_here(std::string_view bytes, const std::string& file_name) {
+read_result read_page_here(std::string_view bytes) {
     const std::string page = page_to_utf8(bytes);
     html_document document = parse_html(page);
     if (!document.document) return {{}, {"The page " + document.failure + "."}};
@@ -107,7 +107,7 @@ read_result read_page_here(std::string_view bytes, const std::string& file_name)
         if (!block.failure.empty())
             notes.push_back("JSON-LD block " + std::to_string(i + 1) + " could not be read: " + block.failure + ".");
     }
-    const recipe_origin origin{!parts.canonical.empty() ? parts.canonical : parts.og_url, file_name};
+    const recipe_origin origin{!parts.canonical.empty() ? parts.canonical : parts.og_url};
     read_result result = map_recipes(values, origin);
     result.notes = std::move(notes);
     // Pages often mark the same recipe up twice, as JSON-LD and as microdata.
@@ -121,9 +121,9 @@ read_result read_page_here(std::string_view bytes, const std::string& file_name)
     return result;
 }
 
-read_result read_json_here(std::string_view bytes, const std::string& file_name) {
+read_result read_json_here(std::string_view bytes) {
     lenient_json file = parse_lenient_json(text_to_utf8(bytes));
-    read_result result = map_recipes(file.values, {"", file_name});
+    read_result result = map_recipes(file.values, {});
     if (!file.failure.empty()) result.notes.push_back("The file could not be read as JSON: " + file.failure + ".");
     return result;
 }
@@ -141,10 +141,10 @@ read_result read_isolated(const std::function<read_result()>& read, const std::s
 
 }  // namespace
 
-read_result read_recipe_page(std::string_view bytes, const std::string& file_name) {
-    return read_isolated([&] { return read_page_here(bytes, file_name); }, "page");
+read_result read_recipe_page(std::string_view bytes, const std::string&) {
+    return read_isolated([&] { return read_page_here(bytes); }, "page");
 }
 
-read_result read_recipe_json(std::string_view bytes, const std::string& file_name) {
-    return read_isolated([&] { return read_json_here(bytes, file_name); }, "file");
+read_result read_recipe_json(std::string_view bytes, const std::string&) {
+    return read_isolated([&] { return read_json_here(bytes); }, "file");
 }

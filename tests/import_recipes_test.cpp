@@ -149,14 +149,15 @@ TEST_F(import_recipes_test, a_directory_of_mixed_files_gives_its_recipes_and_nam
                                   "mixed/pipe, mixed/zero\n"));
     const file_map expected = {
         {"Kept.rcp", before.at("Kept.rcp")},
-        {"Lemon Curd1.rcp", "\"Lemon Curd\",\"\",\"cards.mmf\"\r\n\"\",2\r\n3\r\n\"3 Lemons; juice and zest\"\r\n"
-                            "\"200 g Sugar\"\r\n\"100 g Butter\"\r\n1\r\n\"Stir over low heat until thick.\"\r\n"},
+        {"Lemon Curd1.rcp", "\"Lemon Curd\",\"\",\"\"\r\n\"\",0\r\n3\r\n\"3 Lemons; juice and zest\"\r\n"
+                            "\"200 g Sugar\"\r\n\"100 g Butter\"\r\n2\r\n\"Yield: 2 jars\"\r\n"
+                            "\"Stir over low heat until thick.\"\r\n"},
         {"Mint Tea1.rcp", read_whole_file(data / "mixed/saved.rcp")},
         {"Thin Pancakes1.rcp", "\"Thin Pancakes\",\"Bea\",\"example.org\"\r\n\"\",4\r\n3\r\n\"250 g flour\"\r\n"
                                "\"\xBD l milk\"\r\n\"2 eggs\"\r\n3\r\n\"Whisk & rest 30 minutes.\"\r\n\"Fry thin.\"\r\n"
                                "\"Source: https://example.org/thin-pancakes\"\r\n"},
         {"default.bak", before.at("default.ldr")},
-        {"default.ldr", "4\r\n\"Kept\",\"\",\"\",\"Kept.rcp\"\r\n\"Lemon Curd\",\"\",\"cards.mmf\",\"Lemon Curd1.rcp\"\r\n"
+        {"default.ldr", "4\r\n\"Kept\",\"\",\"\",\"Kept.rcp\"\r\n\"Lemon Curd\",\"\",\"\",\"Lemon Curd1.rcp\"\r\n"
                         "\"Mint Tea\",\"Ann\",\"Garden\",\"Mint Tea1.rcp\"\r\n"
                         "\"Thin Pancakes\",\"Bea\",\"example.org\",\"Thin Pancakes1.rcp\"\r\n"}};
     EXPECT_EQ(files_in(collection), expected);
@@ -192,9 +193,9 @@ TEST_F(import_recipes_test, recipes_too_big_for_a_recipe_file_are_shortened_and_
     const std::string punch = read_whole_file(collection / "Party punch1.rcp");
     EXPECT_NE(punch.find("\"1 c Juice 50\"\r\n50\r\n\"Step 1.\"\r\n"), std::string::npos);
     EXPECT_TRUE(punch.ends_with("\"Step 49.\"\r\n\"" + words + "\"\r\n"));
-    std::string cafe = "\"Caf\xe9 ''Noir''\",\"\",\"punch.txt\"\r\n\"\",0\r\n1\r\n\"1 c Cream, 1/3 whipped\"\r\n50\r\n";
+    std::string cafe = "\"Caf\xe9 ''Noir''\",\"\",\"\"\r\n\"\",0\r\n1\r\n\"1 c Cream, 1/3 whipped\"\r\n50\r\n";
     for (int i = 1; i <= 49; ++i) cafe += "\"Step " + std::to_string(i) + ". \x80\"\r\n";
-    EXPECT_EQ(read_whole_file(collection / "Caf\xe9 ''Noir''1.rcp"), cafe + "\"" + joined + "\"\r\n");
+    EXPECT_EQ(read_whole_file(collection / "Cafe ''Noir''1.rcp"), cafe + "\"" + joined + "\"\r\n");
 }
 
 TEST_F(import_recipes_test, a_failed_write_leaves_the_collection_as_it_was) {
