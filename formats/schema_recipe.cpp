@@ -231,9 +231,10 @@ found_recipe map_recipe(const json& recipe, const schema_ids& ids, const recipe_
     found.name = text_of(member(recipe, "name"));
     found.author = names_of(member(recipe, "author"), ids);
     found.description = text_of(member(recipe, "description"));
-    const json* ingredients = member(recipe, "recipeIngredient");
-    if (!ingredients || ingredients->empty()) ingredients = member(recipe, "ingredients");
-    collect_lines(ingredients, 0, found.ingredients);
+    // An empty recipeIngredient ([] or "") beside the older "ingredients"
+    // does not hide it.
+    collect_lines(member(recipe, "recipeIngredient"), 0, found.ingredients);
+    if (found.ingredients.empty()) collect_lines(member(recipe, "ingredients"), 0, found.ingredients);
     collect_steps(member(recipe, "recipeInstructions"), 0, found.directions);
     // Pages often give a count and a text (["4", "4 servings"] or ["6", "1
     // cake"]): the first count gives the servings, every other text is kept.

@@ -107,7 +107,8 @@ TEST_F(import_recipes_test, mealmaster_cards_become_exact_recipe_files_listed_by
     // A dry run says what a run would do, and writes nothing.
     outcome dry = run({"--dry-run", box, old_box});
     EXPECT_EQ(dry.status, 0);
-    EXPECT_EQ(dry.out, first);
+    EXPECT_EQ(dry.out, "Would import 5 recipes from 2 files into " + collection.string() +
+                           ".\nWould skip 0 already in the collection, 1 without a name.\n");
     EXPECT_EQ(files_in(collection), before);
 
     outcome real = run({box, old_box});
@@ -145,8 +146,8 @@ TEST_F(import_recipes_test, a_directory_of_mixed_files_gives_its_recipes_and_nam
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.err, "");
     EXPECT_EQ(result.out, summary("3 recipes from 4 files|Skipped 1 already in the collection, 0 without a name.\n"
-                                  "Not recipe files: mixed/article.html, mixed/notes.txt, mixed/person.json, "
-                                  "mixed/pipe, mixed/zero\n"));
+                                  "Not recipe files: 6 \u2014 1 picture, 5 others: article.html, notes.txt, "
+                                  "person.json, photo.jpg, pipe, zero\n"));
     const file_map expected = {
         {"Kept.rcp", before.at("Kept.rcp")},
         {"Lemon Curd1.rcp", "\"Lemon Curd\",\"\",\"\"\r\n\"\",0\r\n3\r\n\"3 Lemons; juice and zest\"\r\n"
@@ -161,6 +162,65 @@ TEST_F(import_recipes_test, a_directory_of_mixed_files_gives_its_recipes_and_nam
                         "\"Mint Tea\",\"Ann\",\"Garden\",\"Mint Tea1.rcp\"\r\n"
                         "\"Thin Pancakes\",\"Bea\",\"example.org\",\"Thin Pancakes1.rcp\"\r\n"}};
     EXPECT_EQ(files_in(collection), expected);
+}
+
+// The same recipe under another letter case, other blanks and another
+// source is a duplicate; the same name, author and source with other
+// ingredients is not. A recipe file with LF line ends is one too.
+TEST_F(import_recipes_test, duplicates_are_the_same_name_author_and_ingredients_whatever_the_source) {
+    const std::string head = "MMMMM----- Recipe via Meal-Master (tm) v8.05\n      Title: ";
+    write_whole_file("one.txt", head + "Lemon  Tart\n\n      1    Lemon\n\nSource: Aunt Meg\n-----\n");
+    write_whole_file("two.txt", head + "lemon tart \n\n      1    Lemon\n\nSource: The Shop\nMMMMM\n" + head +
+                                    "Lemon  Tart\n\n      2    Lemons\n\nSource: Aunt Meg\n-----\n");
+    write_whole_file("lf.rcp", "\"Plain\",\"\",\"\"\n\"\",0\n1\n\"1 egg\"\n0\n");
+    outcome result = run({"one.txt", "two.txt", "lf.rcp"});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out, summary("3 recipes from 3 files|Skipped 1 already in the collection, 0 without a name.\n"
+                                  "Without directions: 3 (Lemon Tart, Lemon Tart, Plain)\n"));
+    EXPECT_EQ(read_whole_file(collection / "default.ldr"),
+              "3\r\n\"Lemon Tart\",\"\",\"Aunt Meg\",\"Lemon Tart2.rcp\"\r\n"
+              "\"Lemon Tart\",\"\",\"Aunt Meg\",\"Lemon Tart1.rcp\"\r\n\"Plain\",\"\",\"\",\"Plain1.rcp\"\r\n");
+    EXPECT_EQ(read_whole_file(collection / "Lemon Tart2.rcp"),
+              "\"Lemon Tart\",\"\",\"Aunt Meg\"\r\n\"\",0\r\n1\r\n\"2 Lemons\"\r\n0\r\n");
+}
+
+// Recipes without directions or ingredients are named, ten at most; files
+// without recipes are counted by kind; --verbose tells each file's fate.
+TEST_F(import_recipes_test, the_summary_names_thin_recipes_and_counts_other_files_by_kind) {
+    fs::create_directories("in/deep");
+    std::string cards;
+    for (int i = 1; i <= 12; ++i)
+        cards += "MMMMM----- Recipe via Meal-Master (tm) v8.05\n      Title: Card " + std::to_string(i) +
+                 "\n\n  Stir.\n-----\n";
+    write_whole_file("in/cards.txt", cards);
+    write_whole_file("in/deep/empty.txt", "MMMMM----- Recipe via Meal-Master (tm) v8.05\n      Title: Bare\n-----\n");
+    write_whole_file("in/deep/a.png", "\x89PNG\r\n\x1A\n....");
+    write_whole_file("in/deep/b.zip", std::string("PK\x03\x04", 4));
+    write_whole_file("in/deep/c.gz", "\x1F\x8B\x08");
+    for (int i = 1; i <= 10; ++i) write_whole_file("in/note" + std::to_string(i) + ".txt", "Just words.");
+    write_whole_file("loose.txt", "Just words.");
+    outcome result = run({"--verbose", "in/", "loose.txt"});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out, summary("13 recipes from 2 files|"
+                                  "Without directions: 1 (Bare)\n"
+                                  "Without ingredients: 13 (Card 1, Card 2, Card 3, Card 4, Card 5, Card 6, Card 7, "
+                                  "Card 8, Card 9, Card 10, \u2026 and 3 more)\n"
+                                  "Not recipe files: 14 \u2014 1 picture, 2 archives, 11 others: deep/a.png, "
+                                  "deep/b.zip, deep/c.gz, note1.txt, note10.txt, note2.txt, note3.txt, note4.txt, "
+                                  "note5.txt, note6.txt, \u2026 and 4 more\n"));
+    EXPECT_EQ(result.err, "in/cards.txt: 12 recipes\nin/deep/a.png: not a recipe file: a picture\n"
+                          "in/deep/b.zip: not a recipe file: an archive\nin/deep/c.gz: not a recipe file: an archive\n"
+                          "in/deep/empty.txt: 1 recipes\nin/note1.txt: not a recipe file: no recipe found\n"
+                          "in/note10.txt: not a recipe file: no recipe found\n"
+                          "in/note2.txt: not a recipe file: no recipe found\n"
+                          "in/note3.txt: not a recipe file: no recipe found\n"
+                          "in/note4.txt: not a recipe file: no recipe found\n"
+                          "in/note5.txt: not a recipe file: no recipe found\n"
+                          "in/note6.txt: not a recipe file: no recipe found\n"
+                          "in/note7.txt: not a recipe file: no recipe found\n"
+                          "in/note8.txt: not a recipe file: no recipe found\n"
+                          "in/note9.txt: not a recipe file: no recipe found\n"
+                          "loose.txt: not a recipe file: no recipe found\n");
 }
 
 TEST_F(import_recipes_test, recipes_too_big_for_a_recipe_file_are_shortened_and_named) {
@@ -237,7 +297,8 @@ TEST_F(import_recipes_test, refuses_while_another_writer_of_the_index_may_run_an
         EXPECT_EQ(result.err, message);
         EXPECT_EQ(result.out, "");
     }
-    const std::string usage = "Usage: import-recipes [--dry-run] [--keep-duplicates] FILE_OR_DIRECTORY...\n";
+    const std::string usage =
+        "Usage: import-recipes [--dry-run] [--keep-duplicates] [--verbose] FILE_OR_DIRECTORY...\n";
     outcome nothing = run({"--dry-run"});
     EXPECT_EQ(nothing.status, 2);
     EXPECT_EQ(nothing.err, usage);
