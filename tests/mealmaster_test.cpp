@@ -62,8 +62,8 @@ TEST(mealmaster, ingredient_lines_are_told_by_their_columns) {
 
 TEST(mealmaster, only_unit_codes_and_amounts_make_the_columns) {
     const std::string head = "MMMMM----- Meal-Master\n      Title: T\n\n";
-    // "cup" is no unit code, "a" no amount, a letter in column 8 or 11 breaks the layout.
-    for (const char* line : {"      1 cup flour", "      a c  Flour", "      1xc  Flour", "      1 c xFlour"}) {
+    // "zz" is no unit code, "a" no amount, a letter in column 8 or 11 breaks the layout.
+    for (const char* line : {"      1 zz Flour", "      a c  Flour", "      1xc  Flour", "      1 c xFlour"}) {
         const std::vector<std::string> recipes = read_mealmaster_text(head + line + "\n");
         ASSERT_EQ(recipes.size(), 1u);
         EXPECT_EQ(recipes[0].find("ingredient:"), std::string::npos) << line;
@@ -120,7 +120,8 @@ TEST(schema_yields, every_shape_of_a_yield_keeps_its_words) {
         {"@type": "Recipe", "name": "c", "recipeYield": ["6", "1 cake"], "recipeInstructions": "Bake.",
          "recipeIngredient": [], "ingredients": ["2 eggs"]},
         {"@type": "Recipe", "name": "d", "recipeYield": "2 tarts (8 servings each)", "recipeIngredient": "",
-         "ingredients": "1 tart tin"}])js",
+         "ingredients": "1 tart tin"},
+        {"@type": "Recipe", "name": "e", "recipeYield": ["4 servings", 2, "1 loaf", "about 4 cups"]}])js",
                                                 "y.json");
     std::vector<std::string> seen;
     for (const found_recipe& r : result.recipes) {
@@ -130,5 +131,6 @@ TEST(schema_yields, every_shape_of_a_yield_keeps_its_words) {
         seen.push_back(line);
     }
     EXPECT_EQ(seen, (std::vector<std::string>{"a|4", "b|4", "c|6|2 eggs|Yield: 1 cake|Bake.",
-                                              "d|0|1 tart tin|Yield: 2 tarts (8 servings each)"}));
+                                              "d|0|1 tart tin|Yield: 2 tarts (8 servings each)",
+                                              "e|4|Yield: 1 loaf|Yield: about 4 cups"}));
 }
