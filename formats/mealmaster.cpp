@@ -1,10 +1,8 @@
 #include "formats/mealmaster.h"
 
-#include "formats/yield.h"
-
-#include <algorithm>
 #include <cctype>
-#include <charconv>
+
+#include "formats/yield.h"
 
 namespace {
 
@@ -13,6 +11,7 @@ namespace {
 constexpr size_t kept_items = 1000;
 constexpr size_t longest_item = 16384;
 constexpr size_t kept_direction_bytes = size_t{1} << 20;
+constexpr size_t kept_yields = 2;  // a "Yield:" and a "Servings:" line
 
 // The columns of an ingredient, counted in characters: amount in 1-7, unit
 // in 9-10, text from 12; a second ingredient starts at column 42 in the
@@ -200,9 +199,9 @@ void mealmaster_reader::add_header_line(std::string_view line, uint64_t dropped)
     } else if (auto categories = header_value(text, "Categories:")) {
         recipe.description = *categories;
     } else if (auto yield = header_value(text, "Yield:")) {
-        yields.emplace_back(*yield);
+        if (yields.size() < kept_yields) yields.emplace_back(*yield);
     } else if (auto servings = header_value(text, "Servings:")) {
-        yields.emplace_back(*servings);
+        if (yields.size() < kept_yields) yields.emplace_back(*servings);
     } else {
         now = part::ingredients;
         add_list_line(line, dropped);
@@ -222,7 +221,9 @@ void mealmaster_reader::add_list_line(std::string_view line, uint64_t dropped) {
     }
     if (auto words = heading_words(line)) {
         end_ingredient_block();
-        if (!words->empty()) pending_headings.push_back(*words + ":");
+        if (words->empty()) return;
+        if (pending_headings.size() < kept_items) pending_headings.push_back(*words + ":");
+        else ++extra.ingredients;
         return;
     }
     if (!is_list_item(line)) {

@@ -1,10 +1,7 @@
 #include "formats/schema_recipe.h"
 
 #include <algorithm>
-#include <charconv>
-#include <climits>
-#include <cmath>
-#include <optional>
+#include <cctype>
 
 #include "formats/clean_text.h"
 #include "formats/lenient_json.h"
@@ -112,10 +109,13 @@ std::string names_of(const json* value, const schema_ids& ids) {
     return joined;
 }
 
+// A few texts are all a yield ever needs; a hostile list of millions stops here.
+constexpr std::size_t kept_yields = 8;
+
 // The yield's texts: a number, a text, a QuantitativeValue's "value" with
 // its "unitText", or each of a list of these.
 void collect_yields(const json* value, int depth, std::vector<std::string>& yields) {
-    if (!value || depth > json_depth_limit) return;
+    if (!value || depth > json_depth_limit || yields.size() == kept_yields) return;
     if (value->is_array()) {
         for (const json& each : *value) collect_yields(&each, depth + 1, yields);
         return;
