@@ -149,8 +149,7 @@ public:
     bool stopped() const override { return !failure.empty(); }
 
     uint64_t imported = 0, duplicates = 0, nameless = 0, files_done = 0, bytes_done = 0;
-    std::vector<std::string> shortened;
-    named_count without_directions, without_ingredients;
+    named_count shortened, without_directions, without_ingredients;
     std::string failure;  // why the run stopped
 
 private:
@@ -167,7 +166,7 @@ private:
         failure = collection.add(dish, bytes);
         if (stopped()) return;
         ++imported;
-        if (!cuts.empty()) shortened.push_back(windows_1252_to_utf8(dish.name) + " (" + joined(cuts, "; ") + ")");
+        if (!cuts.empty()) shortened.add(windows_1252_to_utf8(dish.name) + " (" + joined(cuts, "; ") + ")");
         if (dish.direction_count == 0) without_directions.add(windows_1252_to_utf8(dish.name));
         if (dish.ingredient_count == 0) without_ingredients.add(windows_1252_to_utf8(dish.name));
     }
@@ -203,9 +202,9 @@ void print_summary(std::ostream& out, const options& chosen, const import_run& r
     if (run.duplicates + run.nameless > 0)
         out << (dry ? "Would skip " : "Skipped ") << with_thousands(run.duplicates) << " already in the collection, "
             << with_thousands(run.nameless) << " without a name.\n";
-    if (!run.shortened.empty())
-        out << (dry ? "Would shorten " : "Shortened ") << with_thousands(run.shortened.size())
-            << " to fit: " << joined(run.shortened, ", ") << "\n";
+    if (run.shortened.count > 0)
+        out << (dry ? "Would shorten " : "Shortened ") << with_thousands(run.shortened.count) << " to fit: "
+            << run.shortened.listed() << "\n";
     print_named_count(out, "Without directions: ", run.without_directions);
     print_named_count(out, "Without ingredients: ", run.without_ingredients);
     print_not_recipe_files(out, not_recipes);

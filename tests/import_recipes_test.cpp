@@ -193,6 +193,13 @@ TEST_F(import_recipes_test, the_summary_names_thin_recipes_and_counts_other_file
         cards += "MMMMM----- Recipe via Meal-Master (tm) v8.05\n      Title: Card " + std::to_string(i) +
                  "\n\n  Stir.\n-----\n";
     write_whole_file("in/cards.txt", cards);
+    std::string big;
+    for (int i = 1; i <= 11; ++i) {
+        big += "MMMMM----- Recipe via Meal-Master (tm) v8.05\n      Title: Big " + std::to_string(i) + "\n\n";
+        for (int k = 0; k < 51; ++k) big += "      1    Egg\n";
+        big += "\n  Beat.\n-----\n";
+    }
+    write_whole_file("in/big.txt", big);
     write_whole_file("in/deep/empty.txt", "MMMMM----- Recipe via Meal-Master (tm) v8.05\n      Title: Bare\n-----\n");
     write_whole_file("in/deep/a.png", "\x89PNG\r\n\x1A\n....");
     write_whole_file("in/deep/b.zip", std::string("PK\x03\x04", 4));
@@ -201,14 +208,17 @@ TEST_F(import_recipes_test, the_summary_names_thin_recipes_and_counts_other_file
     write_whole_file("loose.txt", "Just words.");
     outcome result = run({"--verbose", "in/", "loose.txt"});
     EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.out, summary("13 recipes from 2 files|"
+    std::string shortened;
+    for (int i = 1; i <= 10; ++i) shortened += "Big " + std::to_string(i) + " (51 ingredients, the first 50 kept), ";
+    EXPECT_EQ(result.out, summary("24 recipes from 3 files|Shortened 11 to fit: " + shortened +
+                                  "\u2026 and 1 more\n"
                                   "Without directions: 1 (Bare)\n"
                                   "Without ingredients: 13 (Card 1, Card 2, Card 3, Card 4, Card 5, Card 6, Card 7, "
                                   "Card 8, Card 9, Card 10, \u2026 and 3 more)\n"
                                   "Not recipe files: 14 \u2014 1 picture, 2 archives, 11 others: deep/a.png, "
                                   "deep/b.zip, deep/c.gz, note1.txt, note10.txt, note2.txt, note3.txt, note4.txt, "
                                   "note5.txt, note6.txt, \u2026 and 4 more\n"));
-    EXPECT_EQ(result.err, "in/cards.txt: 12 recipes\nin/deep/a.png: not a recipe file: a picture\n"
+    EXPECT_EQ(result.err, "in/big.txt: 11 recipes\nin/cards.txt: 12 recipes\nin/deep/a.png: not a recipe file: a picture\n"
                           "in/deep/b.zip: not a recipe file: an archive\nin/deep/c.gz: not a recipe file: an archive\n"
                           "in/deep/empty.txt: 1 recipes\nin/note1.txt: not a recipe file: no recipe found\n"
                           "in/note10.txt: not a recipe file: no recipe found\n"
