@@ -3,9 +3,10 @@
 #include <cstdint>
 #include <string>
 
-// Letter case folded as Search folds it: Windows-1252 text to upper case.
+// Letter case folded for comparing: Windows-1252 text to upper case, the
+// one fold that Search and the import's duplicate check share.
 
-namespace search_detail {
+namespace fold_detail {
 
 // a..z, and the accented small letters of Windows-1252, to their capitals.
 // ÷ is no letter; ß and µ have no capital in the set and stay.
@@ -22,9 +23,9 @@ constexpr std::array<uint8_t, 256> make_fold_table() {
     return table;
 }
 
-}  // namespace search_detail
+}  // namespace fold_detail
 
-inline constexpr std::array<uint8_t, 256> fold_table = search_detail::make_fold_table();
+inline constexpr std::array<uint8_t, 256> fold_table = fold_detail::make_fold_table();
 
 // Folds the text in place, byte by byte through the table.
 inline void fold_in_place(std::string& text) {
