@@ -112,10 +112,10 @@ bool in_columns(std::string_view piece) {
            is_unit(trimmed(chars(piece, unit_at, 2))) && blank_or_none(chars(piece, text_at - 1, 1));
 }
 
-// An ingredient line, or a "-" that continues one: what keeps a list going.
+// An ingredient line, or a "-" in the text column that continues one: what
+// keeps a list going. A "- Mix well" at the margin is a direction.
 bool is_list_item(std::string_view line) {
-    const std::string_view text = trimmed(line);
-    return !text.empty() && (in_columns(line) || text.starts_with('-'));
+    return !trimmed(line).empty() && in_columns(line);
 }
 
 // A line holds a second ingredient when column 41 is blank and what starts

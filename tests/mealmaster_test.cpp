@@ -40,7 +40,8 @@ std::vector<std::string> read_mealmaster_text(const std::string& text) {
 // Text first means no ingredients; a line like an ingredient among the
 // directions stays there; text after a dashed end line is no recipe's;
 // columns are counted in characters (½, è, Œ before and in the columns);
-// a heading then text begins the directions; Source/From/Author/Recipe by
+// a heading then text begins the directions, and so does a "-" at the
+// margin; Source/From/Author/Recipe by
 // lines fill empty fields and leave the directions.
 TEST(mealmaster, ingredient_lines_are_told_by_their_columns) {
     const std::string text = read_whole_file(std::string(LDR_TEST_DATA_DIR) + "/mealmaster/layout.txt");
@@ -57,7 +58,7 @@ TEST(mealmaster, ingredient_lines_are_told_by_their_columns) {
                   "ingredient: SAUCE:\ningredient: 1 T Beurre\ningredient: 1-2 lg Oranges; juice\n"
                   "direction: Yield: 4-6 servings\ndirection: 3 tbsp flour, not in the columns\n",
                   "name: Heading before text\nauthor: Someone\nsource: \nservings: 2\n"
-                  "ingredient: 1 c Rice\ndirection: TO SERVE:\ndirection: Serve hot.\n"}));
+                  "ingredient: 1 c Rice\ndirection: - Rinse it well.\ndirection: TO SERVE:\ndirection: Serve hot.\n"}));
 }
 
 TEST(mealmaster, only_unit_codes_and_amounts_make_the_columns) {
