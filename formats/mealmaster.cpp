@@ -244,8 +244,8 @@ void mealmaster_reader::add_list_line(std::string_view line, uint64_t dropped) {
 // it comes, the right one at the block's end.
 void mealmaster_reader::add_ingredient_line(std::string_view line) {
     const bool two = has_second_column(line);
+    // Both columns are laid out alike: is_list_item and has_second_column saw to that.
     auto piece_of = [](std::string_view text) -> piece {
-        if (!in_columns(text)) return {"", "", std::string(trimmed(text))};
         return {std::string(trimmed(chars(text, 0, amount_width))), std::string(trimmed(chars(text, unit_at, 2))),
                 std::string(trimmed(chars(text, text_at)))};
     };
