@@ -3,12 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "formats/fit_recipe.h"
 #include "formats/mealmaster.h"
-#include "formats/schema_org.h"
-#include "import_recipes/file_kind.h"
-#include "storage/fold.h"
-#include "storage/recipe.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -71,67 +66,4 @@ TEST(mealmaster, only_unit_codes_and_amounts_make_the_columns) {
     }
     const std::vector<std::string> recipes = read_mealmaster_text(head + "      1 kg Flour\n-----\n");
     EXPECT_EQ(recipes, std::vector<std::string>{"name: T\nauthor: \nsource: \nservings: 0\ningredient: 1 kg Flour\n"});
-}
-
-TEST(recipe_file_names, are_ascii_with_accents_reduced_and_other_characters_left_out) {
-    EXPECT_EQ(recipe_file_name_part("Schinken-K\xe4se Waffeln"), "Schinken-Kase Waffeln");
-    EXPECT_EQ(recipe_file_name_part("Stra\xdf" "e \xc6sop \x8c" "uf \xe7\xf1\xd8\xff"), "Strasse AEsop OEuf cnOy");
-    EXPECT_EQ(recipe_file_name_part("\x80" "5 \xa9 Caf\xe9\x99 a/b"), "5  Cafe a_b");
-    EXPECT_EQ(recipe_file_name_part("\xc9" "clair"), "Eclair");
-    EXPECT_EQ(recipe_file_name_part("\x96" "dash"), "dash");
-    EXPECT_EQ(recipe_file_name_part(".\xe9"), "_e");
-    // Two letters for one byte still keep the part within 200 bytes.
-    EXPECT_EQ(recipe_file_name_part(std::string(150, '\xdf')), std::string(200, 's'));
-}
-
-TEST(recipe_file_names, duplicates_compare_names_folded_with_blanks_collapsed) {
-    EXPECT_EQ(name_for_comparing("  cr\xe8me   Br\xfbl\xe9" "e\t "), "CR\xc8ME BR\xdbL\xc9" "E");
-    EXPECT_EQ(name_for_comparing(""), "");
-}
-
-TEST(file_kinds, pictures_and_archives_are_told_by_their_first_bytes) {
-    using namespace std::literals;
-    EXPECT_EQ(kind_of_start("\xFF\xD8\xFF\xE0"), file_kind::picture);
-    EXPECT_EQ(kind_of_start("\x89PNG\r\n\x1A\n\0\0"sv), file_kind::picture);
-    EXPECT_EQ(kind_of_start("GIF89a"), file_kind::picture);
-    EXPECT_EQ(kind_of_start("RIFF\x10\0\0\0WEBPVP8 "sv), file_kind::picture);
-    EXPECT_EQ(kind_of_start("RIFF\x10\0\0\0WAVE"sv), file_kind::other);
-    EXPECT_EQ(kind_of_start("RIFF"), file_kind::other);
-    EXPECT_EQ(kind_of_start("PK\x03\x04"), file_kind::archive);
-    EXPECT_EQ(kind_of_start("\x1F\x8B\x08"), file_kind::archive);
-    EXPECT_EQ(kind_of_start("notes"), file_kind::other);
-    EXPECT_EQ(kind_of_start(""), file_kind::other);
-}
-
-TEST(fit_recipe, exactly_fifty_ingredients_are_no_cut) {
-    found_recipe full;
-    full.name = "Full";
-    for (int i = 1; i <= 50; ++i) full.ingredients.push_back("item " + std::to_string(i));
-    EXPECT_TRUE(fit_recipe(full).cuts.empty());
-    full.ingredients.push_back("one more");
-    EXPECT_EQ(fit_recipe(full).cuts, std::vector<std::string>{"51 ingredients, the first 50 kept"});
-}
-
-// The count comes from the first entry that holds one; every other text is
-// kept. An empty or blank recipeIngredient hides no older "ingredients".
-TEST(schema_yields, every_shape_of_a_yield_keeps_its_words) {
-    const read_result result = read_recipe_json(R"js([
-        {"@type": "Recipe", "name": "a", "recipeYield": {"@type": "QuantitativeValue", "value": 4, "unitText": "servings"}},
-        {"@type": "Recipe", "name": "b", "recipeYield": ["4", "4 servings"]},
-        {"@type": "Recipe", "name": "c", "recipeYield": ["6", "1 cake"], "recipeInstructions": "Bake.",
-         "recipeIngredient": [], "ingredients": ["2 eggs"]},
-        {"@type": "Recipe", "name": "d", "recipeYield": "2 tarts (8 servings each)", "recipeIngredient": "",
-         "ingredients": "1 tart tin"},
-        {"@type": "Recipe", "name": "e", "recipeYield": ["4 servings", 2, "1 loaf", "about 4 cups"]}])js",
-                                                "y.json");
-    std::vector<std::string> seen;
-    for (const found_recipe& r : result.recipes) {
-        std::string line = r.name + "|" + std::to_string(r.servings);
-        for (const std::string& item : r.ingredients) line += "|" + item;
-        for (const std::string& step : r.directions) line += "|" + step;
-        seen.push_back(line);
-    }
-    EXPECT_EQ(seen, (std::vector<std::string>{"a|4", "b|4", "c|6|2 eggs|Yield: 1 cake|Bake.",
-                                              "d|0|1 tart tin|Yield: 2 tarts (8 servings each)",
-                                              "e|4|Yield: 1 loaf|Yield: about 4 cups"}));
 }
