@@ -92,11 +92,13 @@ bool is_amount(std::string_view text) {
 }
 
 // MealMaster's unit codes; "t" and "T" are teaspoon and tablespoon.
+constexpr std::string_view unit_codes[] = {"x",  "sm", "md", "lg", "cn", "pk", "pn", "dr", "ds", "ct", "bn", "sl",
+                                           "ea", "t",  "ts", "T",  "tb", "fl", "c",  "pt", "qt", "ga", "oz", "lb",
+                                           "ml", "cb", "cl", "dl", "l",  "mg", "cg", "dg", "g",  "kg"};
+
 bool is_unit(std::string_view text) {
     if (text.empty()) return true;
-    for (std::string_view code : {"x",  "sm", "md", "lg", "cn", "pk", "pn", "dr", "ds", "ct", "bn", "sl",
-                                  "ea", "t",  "ts", "T",  "tb", "fl", "c",  "pt", "qt", "ga", "oz", "lb",
-                                  "ml", "cb", "cl", "dl", "l",  "mg", "cg", "dg", "g",  "kg"})
+    for (std::string_view code : unit_codes)
         if (text == code) return true;
     return false;
 }
