@@ -1,8 +1,8 @@
 #include "formats/mealmaster.h"
 
-#include <algorithm>
 #include <cctype>
-#include <charconv>
+
+#include "formats/yield.h"
 
 namespace {
 
@@ -11,6 +11,7 @@ namespace {
 constexpr size_t kept_items = 1000;
 constexpr size_t longest_item = 16384;
 constexpr size_t kept_direction_bytes = size_t{1} << 20;
+constexpr size_t kept_yields = 2;  // a "Yield:" and a "Servings:" line
 
 // The columns of an ingredient, counted in characters: amount in 1-7, unit
 // in 9-10, text from 12; a second ingredient starts at column 42 in the
@@ -42,9 +43,10 @@ bool starts_with_marker(std::string_view line) {
     return line.starts_with("MMMMM") || line.starts_with("-----");
 }
 
+// "MMMMM", or five or more dashes, alone on the line.
 bool is_end_line(std::string_view line) {
-    const std::string_view text = line.substr(0, line.find_last_not_of(" \t") + 1);
-    return text == "MMMMM" || text == "-----";
+    const std::string_view text = trimmed(line);
+    return text == "MMMMM" || (text.size() >= 5 && text.find_first_not_of('-') == std::string_view::npos);
 }
 
 // The words of a heading line such as "MMMMM-----SAUCE-----"; not a heading: none.
@@ -65,21 +67,40 @@ std::optional<std::string_view> header_value(std::string_view line, std::string_
     return trimmed(line.substr(label.size()));
 }
 
-// The first whole number in a text; 0 when there is none or it is too large.
-int first_number(std::string_view text) {
-    const size_t digit = text.find_first_of("0123456789");
-    if (digit == std::string_view::npos) return 0;
-    int value = 0;
-    auto [end, failure] = std::from_chars(text.data() + digit, text.data() + text.size(), value);
-    return failure == std::errc{} ? value : 0;
+// The code points of UTF-8 text; a broken sequence gives one that fits nothing.
+template <typename each_code>
+void for_each_code(std::string_view text, each_code each) {
+    for (size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        const size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        char32_t code = length == 1 ? lead : lead & (0x3F >> (length - 1));
+        for (size_t k = 1; k < length && i + k < text.size(); ++k)
+            code = (code << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+        each(code);
+        i += length;
+    }
 }
 
-bool has_letter(std::string_view text) {
-    return std::any_of(text.begin(), text.end(), [](char c) { return std::isalpha(static_cast<unsigned char>(c)); });
+// Digits, blanks, ".", "/", "-" and the fraction characters (¼ ½ ¾, ⅐ to ⅞).
+bool is_amount(std::string_view text) {
+    bool fits = true;
+    for_each_code(text, [&](char32_t c) {
+        const bool ascii = (c >= '0' && c <= '9') || c == ' ' || c == '.' || c == '/' || c == '-';
+        fits = fits && (ascii || (c >= 0xBC && c <= 0xBE) || (c >= 0x2150 && c <= 0x215E));
+    });
+    return fits;
 }
+
+// MealMaster's unit codes; "t" and "T" are teaspoon and tablespoon.
+constexpr std::string_view unit_codes[] = {"x",  "sm", "md", "lg", "cn", "pk", "pn", "dr", "ds", "ct", "bn", "sl",
+                                           "ea", "t",  "ts", "T",  "tb", "fl", "c",  "pt", "qt", "ga", "oz", "lb",
+                                           "ml", "cb", "cl", "dl", "l",  "mg", "cg", "dg", "g",  "kg"};
 
 bool is_unit(std::string_view text) {
-    return std::all_of(text.begin(), text.end(), [](char c) { return c == ' ' || std::isalpha(static_cast<unsigned char>(c)); });
+    if (text.empty()) return true;
+    for (std::string_view code : unit_codes)
+        if (text == code) return true;
+    return false;
 }
 
 bool blank_or_none(std::string_view character) {
@@ -87,10 +108,16 @@ bool blank_or_none(std::string_view character) {
 }
 
 // Whether a piece of a line is laid out in the ingredient columns: an
-// amount (digits, fractions, no letters), a blank, a unit of letters, a blank.
+// amount in 1-7, a blank, a unit code or blanks in 9-10, a blank.
 bool in_columns(std::string_view piece) {
-    return !has_letter(chars(piece, 0, amount_width)) && blank_or_none(chars(piece, amount_width, 1)) &&
-           is_unit(chars(piece, unit_at, 2)) && blank_or_none(chars(piece, text_at - 1, 1));
+    return is_amount(chars(piece, 0, amount_width)) && blank_or_none(chars(piece, amount_width, 1)) &&
+           is_unit(trimmed(chars(piece, unit_at, 2))) && blank_or_none(chars(piece, text_at - 1, 1));
+}
+
+// An ingredient line, or a "-" in the text column that continues one: what
+// keeps a list going. A "- Mix well" at the margin is a direction.
+bool is_list_item(std::string_view line) {
+    return !trimmed(line).empty() && in_columns(line);
 }
 
 // A line holds a second ingredient when column 41 is blank and what starts
@@ -119,8 +146,7 @@ bool is_mealmaster_header(std::string_view line) {
     return starts_with_marker(line) && line.find("Meal-Master") != std::string_view::npos;
 }
 
-mealmaster_reader::mealmaster_reader(std::string source, recipe_handler handler)
-    : source(std::move(source)), handler(std::move(handler)) {}
+mealmaster_reader::mealmaster_reader(recipe_handler handler) : handler(std::move(handler)) {}
 
 void mealmaster_reader::add_line(std::string_view line, uint64_t dropped) {
     if (is_mealmaster_header(line)) {
@@ -133,9 +159,8 @@ void mealmaster_reader::add_line(std::string_view line, uint64_t dropped) {
         end_recipe();
         return;
     }
-    if (now == part::header) add_header_line(line);
-    else if (now == part::ingredients) add_ingredient_line(line);
-    else if (now == part::after_ingredients) add_line_after_ingredients(line, dropped);
+    if (now == part::header) add_header_line(line, dropped);
+    else if (now == part::ingredients) add_list_line(line, dropped);
     else add_direction_line(line, dropped);
 }
 
@@ -146,11 +171,11 @@ void mealmaster_reader::finish() {
 void mealmaster_reader::start_recipe() {
     now = part::header;
     recipe = {};
-    recipe.source = source;
     extra = {};
     left_column_has_one = false;
     right_column.clear();
-    pending_heading.reset();
+    yields.clear();
+    pending_headings.clear();
     paragraph.clear();
     direction_bytes = 0;
 }
@@ -158,15 +183,17 @@ void mealmaster_reader::start_recipe() {
 void mealmaster_reader::end_recipe() {
     if (now == part::outside) return;
     end_ingredient_block();
-    end_pending_heading();
+    for (std::string& heading : pending_headings) add_direction(std::move(heading));
+    pending_headings.clear();
     end_paragraph();
     now = part::outside;
+    for (auto yield = yields.rbegin(); yield != yields.rend(); ++yield) apply_yield(recipe, *yield);
     handler(std::move(recipe), extra);
 }
 
 // Title, categories and yield, with the blank lines around them; the first
-// other line begins the ingredients.
-void mealmaster_reader::add_header_line(std::string_view line) {
+// other line begins the list of ingredients.
+void mealmaster_reader::add_header_line(std::string_view line, uint64_t dropped) {
     const std::string_view text = trimmed(line);
     if (text.empty()) return;
     if (auto title = header_value(text, "Title:")) {
@@ -174,67 +201,59 @@ void mealmaster_reader::add_header_line(std::string_view line) {
     } else if (auto categories = header_value(text, "Categories:")) {
         recipe.description = *categories;
     } else if (auto yield = header_value(text, "Yield:")) {
-        recipe.servings = first_number(*yield);
+        if (yields.size() < kept_yields) yields.emplace_back(*yield);
     } else if (auto servings = header_value(text, "Servings:")) {
-        recipe.servings = first_number(*servings);
+        if (yields.size() < kept_yields) yields.emplace_back(*servings);
     } else {
         now = part::ingredients;
-        add_ingredient_line(line);
+        add_list_line(line, dropped);
     }
 }
 
-// Ingredient lines up to the first blank line. A block of them is read
-// column by column: the left column as it comes, the right one at the
-// block's end.
-void mealmaster_reader::add_ingredient_line(std::string_view line) {
+// The list is the run of ingredient lines, continuations, headings and blank
+// lines that follows the header. Blank lines and headings are held until the
+// next line shows what follows them: an ingredient line continues the list;
+// anything else ends it and begins the directions, a held heading being
+// their first line. So text first means a recipe without ingredients, and a
+// line like an ingredient among the directions stays a direction.
+void mealmaster_reader::add_list_line(std::string_view line, uint64_t dropped) {
     if (trimmed(line).empty()) {
         end_ingredient_block();
-        now = part::after_ingredients;
         return;
     }
     if (auto words = heading_words(line)) {
         end_ingredient_block();
-        if (!words->empty()) add_ingredient({"", "", *words + ":"}, left_column_has_one);
-        left_column_has_one = false;
+        if (words->empty()) return;
+        if (pending_headings.size() < kept_items) pending_headings.push_back(*words + ":");
+        else ++extra.ingredients;
         return;
     }
+    if (!is_list_item(line)) {
+        end_ingredient_block();
+        now = part::directions;
+        for (std::string& heading : pending_headings) add_direction(std::move(heading));
+        pending_headings.clear();
+        add_direction_line(line, dropped);
+        return;
+    }
+    for (const std::string& heading : pending_headings) add_ingredient({"", "", heading}, left_column_has_one);
+    if (!pending_headings.empty()) left_column_has_one = false;
+    pending_headings.clear();
+    add_ingredient_line(line);
+}
+
+// A block of ingredient lines is read column by column: the left column as
+// it comes, the right one at the block's end.
+void mealmaster_reader::add_ingredient_line(std::string_view line) {
     const bool two = has_second_column(line);
+    // Both columns are laid out alike: is_list_item and has_second_column saw to that.
     auto piece_of = [](std::string_view text) -> piece {
-        if (!in_columns(text)) return {"", "", std::string(trimmed(text))};
         return {std::string(trimmed(chars(text, 0, amount_width))), std::string(trimmed(chars(text, unit_at, 2))),
                 std::string(trimmed(chars(text, text_at)))};
     };
     add_ingredient(piece_of(two ? chars(line, 0, second_column_at) : line), left_column_has_one);
     if (two && right_column.size() < kept_items) right_column.push_back(piece_of(chars(line, second_column_at)));
     else if (two) ++extra.ingredients;
-}
-
-// Many files set a blank line before a heading such as "MMMMM-----SAUCE-----"
-// that opens another group of ingredients. A heading right after the
-// ingredients' blank line is held until the next line shows what follows:
-// a line laid out in the ingredient columns continues the ingredients, any
-// other text begins the directions, the heading then being their first line.
-void mealmaster_reader::add_line_after_ingredients(std::string_view line, uint64_t dropped) {
-    const bool blank = trimmed(line).empty();
-    if (blank && !pending_heading) return;
-    if (!pending_heading) {
-        if ((pending_heading = heading_words(line))) return;
-    } else if (!blank && in_columns(line)) {
-        const std::string words = std::move(*pending_heading);
-        pending_heading.reset();
-        if (!words.empty()) add_ingredient({"", "", words + ":"}, left_column_has_one);
-        now = part::ingredients;
-        add_ingredient_line(line);
-        return;
-    }
-    end_pending_heading();
-    now = part::directions;
-    add_direction_line(line, dropped);
-}
-
-void mealmaster_reader::end_pending_heading() {
-    if (pending_heading && !pending_heading->empty()) add_direction(*pending_heading + ":");
-    pending_heading.reset();
 }
 
 // "-" in front of a piece's text continues the ingredient above it in the
@@ -284,13 +303,29 @@ void mealmaster_reader::add_direction_line(std::string_view line, uint64_t dropp
         end_paragraph();
         rest = trimmed(text.substr(1));
     }
-    if (rest.empty()) return;
+    if (rest.empty() || take_field_line(rest)) return;
     if (direction_bytes + paragraph.size() + rest.size() + 1 > kept_direction_bytes) {
         extra.direction_bytes += rest.size();
         return;
     }
     if (!paragraph.empty()) paragraph += ' ';
     paragraph.append(rest);
+}
+
+// "Source: ..." gives the recipe's source, "From:", "Author:" or "Recipe
+// by:" its author, when the field is still empty; the line then leaves the
+// directions, so that a recipe written out and read in again stays the same.
+bool mealmaster_reader::take_field_line(std::string_view text) {
+    std::string* field = nullptr;
+    std::optional<std::string_view> value;
+    if ((value = header_value(text, "Source:"))) field = &recipe.source;
+    else if ((value = header_value(text, "From:")) || (value = header_value(text, "Author:")) ||
+             (value = header_value(text, "Recipe by:")))
+        field = &recipe.author;
+    if (!field || !field->empty() || value->empty()) return false;
+    end_paragraph();
+    *field = collapsed(value->substr(0, longest_item));
+    return true;
 }
 
 void mealmaster_reader::add_direction(std::string text) {

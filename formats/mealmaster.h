@@ -15,8 +15,7 @@
 class mealmaster_reader {
 public:
     using recipe_handler = std::function<void(found_recipe&&, const left_out&)>;
-    // `source` is the file's name without its directory.
-    mealmaster_reader(std::string source, recipe_handler handler);
+    explicit mealmaster_reader(recipe_handler handler);
     // One line in UTF-8 without its line end, of which `dropped` bytes were
     // left out.
     void add_line(std::string_view line, uint64_t dropped = 0);
@@ -24,33 +23,31 @@ public:
     void finish();
 
 private:
-    // after_ingredients: a blank line ended an ingredient block; a heading
-    // next may still open another group of ingredients.
-    enum class part { outside, header, ingredients, after_ingredients, directions };
+    enum class part { outside, header, ingredients, directions };
     struct piece {
         std::string amount, unit, text;
     };
 
     void start_recipe();
     void end_recipe();
-    void add_header_line(std::string_view line);
+    void add_header_line(std::string_view line, uint64_t dropped);
+    void add_list_line(std::string_view line, uint64_t dropped);
     void add_ingredient_line(std::string_view line);
-    void add_line_after_ingredients(std::string_view line, uint64_t dropped);
-    void end_pending_heading();
     void add_ingredient(const piece& item, bool& column_has_one);
     void end_ingredient_block();
     void add_direction_line(std::string_view line, uint64_t dropped);
+    bool take_field_line(std::string_view text);
     void add_direction(std::string text);
     void end_paragraph();
 
-    std::string source;
     recipe_handler handler;
     part now = part::outside;
     found_recipe recipe;
     left_out extra;
     bool left_column_has_one = false;  // an ingredient above in this block's left column
     std::vector<piece> right_column;   // the block's right column, read after the left one
-    std::optional<std::string> pending_heading;  // a heading after the blank line, its group not yet known
+    std::vector<std::string> yields;   // the header's yield and servings texts
+    std::vector<std::string> pending_headings;  // headings in the list whose group the next line tells
     std::string paragraph;
     size_t direction_bytes = 0;
 };

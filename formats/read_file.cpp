@@ -147,12 +147,11 @@ text_scan scan_text(file_pieces& file, const std::string& first) {
     return scan;
 }
 
-void read_mealmaster(const std::string& path, const std::string& file_name, const text_scan& scan,
-                     recipe_sink& sink, file_report& report) {
+void read_mealmaster(const std::string& path, const text_scan& scan, recipe_sink& sink, file_report& report) {
     const bool utf8 = scan.utf8;
     file_pieces file;
     if ((report.error = open_pieces(path, file)) != 0) return;
-    mealmaster_reader reader(file_name, [&](found_recipe&& found, const left_out& extra) {
+    mealmaster_reader reader([&](found_recipe&& found, const left_out& extra) {
         if (!sink.stopped()) sink.take_found(found, extra);
     });
     bool first_line = true;
@@ -215,7 +214,7 @@ file_report read_recipes_from(const std::string& path, const std::string& file_n
         read_document(path, file_name, *format, sink, report);
     } else if (format != nullptr && scan.mealmaster) {
         report.recipes = true;
-        read_mealmaster(path, file_name, scan, sink, report);
+        read_mealmaster(path, scan, sink, report);
     }
     if (report.recipes) report.format = recipe_file ? "Larderon" : format->name;
     return report;

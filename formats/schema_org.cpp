@@ -79,7 +79,7 @@ std::string dropped_note(std::size_t dropped) {
            " were left out.";
 }
 
-read_result read_page_here(std::string_view bytes, const std::string& file_name) {
+read_result read_page_here(std::string_view bytes) {
     const std::string page = page_to_utf8(bytes);
     html_document document = parse_html(page);
     if (!document.tree) return {{}, {"The page " + document.failure + "."}};
@@ -98,7 +98,7 @@ read_result read_page_here(std::string_view bytes, const std::string& file_name)
             notes.push_back("JSON-LD block " + std::to_string(i + 1) + " could not be read: " + block.failure + ".");
         if (block.dropped > 0) notes.push_back(dropped_note(block.dropped));
     }
-    const recipe_origin origin{!parts.canonical.empty() ? parts.canonical : parts.og_url, file_name};
+    const recipe_origin origin{!parts.canonical.empty() ? parts.canonical : parts.og_url};
     read_result result = map_recipes(values, origin);
     result.notes = std::move(notes);
     // Pages often mark the same recipe up twice, as JSON-LD and as microdata.
@@ -112,9 +112,9 @@ read_result read_page_here(std::string_view bytes, const std::string& file_name)
     return result;
 }
 
-read_result read_json_here(std::string_view bytes, const std::string& file_name) {
+read_result read_json_here(std::string_view bytes) {
     const std::string text = text_to_utf8(bytes);
-    const recipe_origin origin{"", file_name};
+    const recipe_origin origin{};
     read_result result;
     lenient_json file;
     // Without an "@id" no part of the file refers to another, so each value
@@ -138,10 +138,10 @@ read_result read_json_here(std::string_view bytes, const std::string& file_name)
 
 }  // namespace
 
-read_result read_recipe_page(std::string_view bytes, const std::string& file_name) {
-    return read_in_child([&] { return read_page_here(bytes, file_name); }, "page");
+read_result read_recipe_page(std::string_view bytes, const std::string&) {
+    return read_in_child([&] { return read_page_here(bytes); }, "page");
 }
 
-read_result read_recipe_json(std::string_view bytes, const std::string& file_name) {
-    return read_in_child([&] { return read_json_here(bytes, file_name); }, "file");
+read_result read_recipe_json(std::string_view bytes, const std::string&) {
+    return read_in_child([&] { return read_json_here(bytes); }, "file");
 }

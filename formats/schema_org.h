@@ -7,8 +7,8 @@
 
 // schema.org Recipe data: JSON-LD and microdata in web pages, and JSON files.
 
-// A saved web page in any character set. file_name is the file's name
-// without its directory, the source when nothing better is known.
+// A saved web page in any character set. The file's name (the format
+// list's second argument) never becomes the source.
 read_result read_recipe_page(std::string_view bytes, const std::string& file_name);
 // A JSON file holding one or more Recipe objects.
 read_result read_recipe_json(std::string_view bytes, const std::string& file_name);

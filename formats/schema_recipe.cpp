@@ -1,13 +1,11 @@
 #include "formats/schema_recipe.h"
 
 #include <algorithm>
-#include <charconv>
-#include <climits>
-#include <cmath>
-#include <optional>
+#include <cctype>
 
 #include "formats/clean_text.h"
 #include "formats/lenient_json.h"
+#include "formats/yield.h"
 
 using nlohmann::json;
 
@@ -111,38 +109,22 @@ std::string names_of(const json* value, const schema_ids& ids) {
     return joined;
 }
 
-std::optional<int> whole_number(double value) {
-    if (!std::isfinite(value) || value < 0 || value >= INT_MAX) return std::nullopt;
-    return static_cast<int>(std::lround(value));
-}
+// A few texts are all a yield ever needs; a hostile list of millions stops here.
+constexpr std::size_t kept_yields = 8;
 
-// The first number in a text: "4-6 servings" gives 4, "Serves 2.5" gives 3.
-std::optional<int> first_number(std::string_view text) {
-    const auto digit = text.find_first_of("0123456789");
-    if (digit == std::string_view::npos) return std::nullopt;
-    auto end = text.find_first_not_of("0123456789", digit);
-    if (end != std::string_view::npos && text[end] == '.' && end + 1 < text.size() && std::isdigit(static_cast<unsigned char>(text[end + 1])))
-        end = text.find_first_not_of("0123456789", end + 1);
-    const std::string_view number = text.substr(digit, end == std::string_view::npos ? std::string_view::npos : end - digit);
-    double value = 0;
-    if (std::from_chars(number.data(), number.data() + number.size(), value).ec != std::errc()) return std::nullopt;
-    return whole_number(value);
-}
-
-// A yield: a number, a text, a QuantitativeValue's "value", or the first of
-// a list that gives one.
-std::optional<int> servings_in(const json* value, int depth) {
-    if (!value || depth > json_depth_limit) return std::nullopt;
-    if (value->is_number()) return whole_number(value->get<double>());
-    if (value->is_string()) return first_number(clean_line(value->get_ref<const std::string&>()));
-    if (value->is_object()) {
-        if (auto found = servings_in(member(*value, "value"), depth + 1)) return found;
-        return servings_in(member(*value, "@value"), depth + 1);
+// The yield's texts: a number, a text, a QuantitativeValue's "value" with
+// its "unitText", or each of a list of these.
+void collect_yields(const json* value, int depth, std::vector<std::string>& yields) {
+    if (!value || depth > json_depth_limit || yields.size() == kept_yields) return;
+    if (value->is_array()) {
+        for (const json& each : *value) collect_yields(&each, depth + 1, yields);
+        return;
     }
-    if (value->is_array())
-        for (const json& each : *value)
-            if (auto found = servings_in(&each, depth + 1)) return found;
-    return std::nullopt;
+    std::string text = text_of(value->is_object() && member(*value, "value") ? member(*value, "value") : value, depth);
+    if (value->is_object())
+        if (std::string unit = text_of(member(*value, "unitText"), depth + 1); !unit.empty() && !text.empty())
+            text += " " + unit;
+    if (!text.empty()) yields.push_back(std::move(text));
 }
 
 // Ingredients: a text (one a line), or a list of texts or of objects with a
@@ -249,17 +231,22 @@ found_recipe map_recipe(const json& recipe, const schema_ids& ids, const recipe_
     found.name = text_of(member(recipe, "name"));
     found.author = names_of(member(recipe, "author"), ids);
     found.description = text_of(member(recipe, "description"));
-    const json* yield = member(recipe, "recipeYield");
-    found.servings = servings_in(yield ? yield : member(recipe, "yield"), 0).value_or(0);
-    const json* ingredients = member(recipe, "recipeIngredient");
-    if (!ingredients || ingredients->empty()) ingredients = member(recipe, "ingredients");
-    collect_lines(ingredients, 0, found.ingredients);
+    // An empty recipeIngredient ([] or "") beside the older "ingredients"
+    // does not hide it.
+    collect_lines(member(recipe, "recipeIngredient"), 0, found.ingredients);
+    if (found.ingredients.empty()) collect_lines(member(recipe, "ingredients"), 0, found.ingredients);
     collect_steps(member(recipe, "recipeInstructions"), 0, found.directions);
+    // Pages often give a count and a text (["4", "4 servings"] or ["6", "1
+    // cake"]): the first count gives the servings, every other text is kept.
+    const json* yield = member(recipe, "recipeYield");
+    std::vector<std::string> yields;
+    collect_yields(yield ? yield : member(recipe, "yield"), 0, yields);
+    for (auto text = yields.rbegin(); text != yields.rend(); ++text) apply_yield(found, *text);
 
     std::string url = first_url(member(recipe, "url"));
     if (url.empty()) url = origin.page_url;
     const std::string publisher = names_of(member(recipe, "publisher"), ids);
-    found.source = !publisher.empty() ? publisher : !url.empty() ? host_of(url) : origin.file_name;
+    found.source = !publisher.empty() ? publisher : !url.empty() ? host_of(url) : std::string();
     if (!url.empty()) found.directions.push_back("Source: " + url);
     return found;
 }

@@ -26,8 +26,7 @@ bool is_recipe_type(std::string_view type);
 std::string absolute_url(std::string_view text);
 
 struct recipe_origin {
-    std::string page_url;   // the page's canonical link, else its og:url; may be empty
-    std::string file_name;  // without its directory
+    std::string page_url;  // the page's canonical link, else its og:url; may be empty
 };
 
 found_recipe map_recipe(const nlohmann::json& recipe, const schema_ids& ids, const recipe_origin& origin);

@@ -6,6 +6,7 @@
 
 #include "shell/files.h"
 #include "shell/services.h"
+#include "storage/fold.h"
 
 namespace {
 
@@ -18,12 +19,12 @@ std::string reason(int error) {
     return std::strerror(error);
 }
 
-uint64_t hash_of_fields(const std::string& name, const std::string& author, const std::string& source) {
-    std::string key = name;
+// The source is not compared: the same recipe saved from two places, or
+// named once with a source and once without, is still the same recipe.
+uint64_t hash_of_fields(const std::string& name, const std::string& author) {
+    std::string key = name_for_comparing(name);
     key += '\0';
     key += author;
-    key += '\0';
-    key += source;
     return std::hash<std::string>{}(key);
 }
 
@@ -52,7 +53,7 @@ std::string collection_import::open() {
     std::vector<index_entry>& entries = recipe_index();
     for (int i = 1; i <= count; ++i) {
         index_entry& entry = entries[static_cast<size_t>(i)];
-        by_fields.emplace(hash_of_fields(entry.name, entry.author, entry.source), static_cast<uint32_t>(i - 1));
+        by_fields.emplace(hash_of_fields(entry.name, entry.author), static_cast<uint32_t>(i - 1));
         known.push_back({std::move(entry), 0, false});
     }
     entries.assign(1, index_entry{});
@@ -80,12 +81,13 @@ void collection_import::remove_leftovers() {
 
 bool collection_import::holds(const recipe& dish) {
     const uint64_t ingredients = hash_of_ingredients(dish);
-    auto [first, end] = by_fields.equal_range(hash_of_fields(dish.name, dish.author, dish.source));
+    const std::string name = name_for_comparing(dish.name);
+    auto [first, end] = by_fields.equal_range(hash_of_fields(dish.name, dish.author));
     for (auto it = first; it != end; ++it) {
         known_recipe& other = known[it->second];
         const index_entry& entry = other.entry;
-        if (entry.name != dish.name || entry.author != dish.author || entry.source != dish.source) continue;
-        // A listed recipe's ingredients are read only when all three match.
+        if (entry.author != dish.author || name_for_comparing(entry.name) != name) continue;
+        // A listed recipe's ingredients are read only when name and author match.
         if (!other.read) {
             other.ingredients = is_safe_file_name(entry.file_name)
                                     ? hash_of_ingredients(read_recipe_ingredients(entry.file_name))
@@ -103,7 +105,7 @@ std::string collection_import::add(const recipe& dish, std::string_view bytes) {
         std::string failure = write_file(dish, bytes, added.entry.file_name);
         if (!failure.empty()) return failure;
     }
-    by_fields.emplace(hash_of_fields(dish.name, dish.author, dish.source), static_cast<uint32_t>(known.size()));
+    by_fields.emplace(hash_of_fields(dish.name, dish.author), static_cast<uint32_t>(known.size()));
     known.push_back(std::move(added));
     return "";
 }

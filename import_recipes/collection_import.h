@@ -31,8 +31,9 @@ public:
     // backup and one rewrite; when that fails they are removed again.
     std::string finish();
 
-    // Whether a recipe of the same name, author, source and ingredient lines
-    // is listed in the index or was added earlier in this run.
+    // Whether a recipe of the same name (letter case folded, blanks
+    // collapsed), author and ingredient lines is listed in the index or was
+    // added earlier in this run; the source is not compared.
     bool holds(const recipe& dish);
     // Removes every file this run wrote.
     void abandon();
@@ -52,7 +53,7 @@ private:
     bool dry_run;
     std::deque<known_recipe> known;  // the listed recipes, then this run's; grows without copying
     size_t listed = 0;
-    std::unordered_multimap<uint64_t, uint32_t> by_fields;  // name, author and source to places in `known`
+    std::unordered_multimap<uint64_t, uint32_t> by_fields;  // name and author to places in `known`
     std::unordered_set<std::string> taken;                  // the directory's names when the run began
     std::unordered_map<uint64_t, unsigned> next_number;     // by a name part's hash: the last number given
     file_batch batch;

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "import_recipes/collection_import.h"
+#include "import_recipes/file_kind.h"
 #include "formats/fit_recipe.h"
 #include "shell/progress_line.h"
 #include "formats/read_file.h"
@@ -17,11 +18,12 @@
 
 namespace {
 
-const char* const usage = "Usage: import-recipes [--dry-run] [--keep-duplicates] FILE_OR_DIRECTORY...";
+const char* const usage = "Usage: import-recipes [--dry-run] [--keep-duplicates] [--verbose] FILE_OR_DIRECTORY...";
 
 struct options {
     bool dry_run = false;
     bool keep_duplicates = false;
+    bool verbose = false;  // each file and what became of it, on standard error
     std::vector<std::string> paths;
 };
 
@@ -37,6 +39,8 @@ std::optional<int> parse_options(const std::vector<std::string>& args, options& 
             chosen.dry_run = true;
         } else if (arg == "--keep-duplicates") {
             chosen.keep_duplicates = true;
+        } else if (arg == "--verbose") {
+            chosen.verbose = true;
         } else if (arg == "--help") {
             setup.out << usage << '\n';
             return 0;
@@ -93,6 +97,51 @@ bool is_blank(const std::string& text) {
     return text.find_first_not_of(' ') == std::string::npos;
 }
 
+// A count and the first few names, for a summary line that stays short
+// however many there are.
+struct named_count {
+    static constexpr size_t shown = 10;
+    uint64_t count = 0;
+    std::vector<std::string> names;
+
+    void add(std::string name) {
+        if (count++ < shown) names.push_back(std::move(name));
+    }
+    // "a, b, c" or "a, b, … and 52 more".
+    std::string listed() const {
+        std::string text = joined(names, ", ");
+        if (count > names.size()) text += ", \u2026 and " + with_thousands(count - names.size()) + " more";
+        return text;
+    }
+};
+
+// The files in which no recipe was found, by what they are.
+struct not_recipe_files {
+    uint64_t pictures = 0, archives = 0, others = 0;
+    named_count all;
+
+    void add(std::string name, file_kind kind) {
+        (kind == file_kind::picture ? pictures : kind == file_kind::archive ? archives : others) += 1;
+        all.add(std::move(name));
+    }
+};
+
+const char* reason_for(file_kind kind) {
+    return kind == file_kind::picture ? "a picture" : kind == file_kind::archive ? "an archive" : "no recipe found";
+}
+
+// The path below the directory argument it was found under; a file named
+// as an argument keeps the path as given.
+std::string shown_path(const std::string& path, const std::vector<std::string>& args) {
+    size_t longest = 0;
+    for (const std::string& arg : args) {
+        const size_t prefix = arg.ends_with('/') ? arg.size() : arg.size() + 1;
+        if (prefix > longest && path.size() > prefix && path.starts_with(arg) && path[prefix - 1] == '/')
+            longest = prefix;
+    }
+    return path.substr(longest);
+}
+
 // One run: the recipes of every file go through here into the collection.
 class import_run : public recipe_sink {
 public:
@@ -113,7 +162,7 @@ public:
     bool stopped() const override { return !failure.empty(); }
 
     uint64_t imported = 0, duplicates = 0, nameless = 0, files_done = 0, bytes_done = 0;
-    std::vector<std::string> shortened;
+    named_count shortened, without_directions, without_ingredients;
     std::string failure;  // why the run stopped
 
 private:
@@ -130,7 +179,9 @@ private:
         failure = collection.add(dish, bytes);
         if (stopped()) return;
         ++imported;
-        if (!cuts.empty()) shortened.push_back(windows_1252_to_utf8(dish.name) + " (" + joined(cuts, "; ") + ")");
+        if (!cuts.empty()) shortened.add(windows_1252_to_utf8(dish.name) + " (" + joined(cuts, "; ") + ")");
+        if (dish.direction_count == 0) without_directions.add(windows_1252_to_utf8(dish.name));
+        if (dish.ingredient_count == 0) without_ingredients.add(windows_1252_to_utf8(dish.name));
     }
 
     collection_import& collection;
@@ -138,17 +189,38 @@ private:
     progress_line& progress;
 };
 
-void print_summary(std::ostream& out, const import_run& run, uint64_t recipe_files, const std::string& dir,
-                   const std::vector<std::string>& not_recipes) {
-    out << "Imported " << with_thousands(run.imported) << " recipes from " << with_thousands(recipe_files)
-        << (recipe_files == 1 ? " file" : " files") << " into " << dir << ".\n";
+void print_named_count(std::ostream& out, const char* label, const named_count& recipes) {
+    if (recipes.count > 0) out << label << with_thousands(recipes.count) << " (" << recipes.listed() << ")\n";
+}
+
+void print_not_recipe_files(std::ostream& out, const not_recipe_files& files) {
+    if (files.all.count == 0) return;
+    std::vector<std::string> kinds;
+    auto kind = [&](uint64_t count, const char* one, const char* many) {
+        if (count > 0) kinds.push_back(with_thousands(count) + " " + (count == 1 ? one : many));
+    };
+    kind(files.pictures, "picture", "pictures");
+    kind(files.archives, "archive", "archives");
+    kind(files.others, "other", "others");
+    out << "Not recipe files: " << with_thousands(files.all.count) << " \u2014 " << joined(kinds, ", ") << ": "
+        << files.all.listed() << "\n";
+}
+
+// A dry run says what a run would do, in the same lines.
+void print_summary(std::ostream& out, const options& chosen, const import_run& run, uint64_t recipe_files,
+                   const std::string& dir, const not_recipe_files& not_recipes) {
+    const bool dry = chosen.dry_run;
+    out << (dry ? "Would import " : "Imported ") << with_thousands(run.imported) << " recipes from "
+        << with_thousands(recipe_files) << (recipe_files == 1 ? " file" : " files") << " into " << dir << ".\n";
     if (run.duplicates + run.nameless > 0)
-        out << "Skipped " << with_thousands(run.duplicates) << " already in the collection, "
+        out << (dry ? "Would skip " : "Skipped ") << with_thousands(run.duplicates) << " already in the collection, "
             << with_thousands(run.nameless) << " without a name.\n";
-    if (!run.shortened.empty())
-        out << "Shortened " << with_thousands(run.shortened.size()) << " to fit: " << joined(run.shortened, ", ")
-            << "\n";
-    if (!not_recipes.empty()) out << "Not recipe files: " << joined(not_recipes, ", ") << "\n";
+    if (run.shortened.count > 0)
+        out << (dry ? "Would shorten " : "Shortened ") << with_thousands(run.shortened.count) << " to fit: "
+            << run.shortened.listed() << "\n";
+    print_named_count(out, "Without directions: ", run.without_directions);
+    print_named_count(out, "Without ingredients: ", run.without_ingredients);
+    print_not_recipe_files(out, not_recipes);
 }
 
 }  // namespace
@@ -188,14 +260,22 @@ int import_recipes(const std::vector<std::string>& args, const import_setup& set
     for (const walked_file& file : walk.files) total_bytes += file.size;
     progress_line progress(setup.err, setup.show_progress, walk.files.size(), total_bytes);
     import_run run(collection, chosen, progress);
-    std::vector<std::string> not_recipes;
+    not_recipe_files not_recipes;
+    auto tell = [&](const std::string& path, const std::string& what) {
+        if (!chosen.verbose) return;
+        progress.finish();  // the line goes on a line of its own
+        setup.err << path << ": " << what << '\n';
+    };
     for (const walked_file& file : walk.files) {
+        const std::string shown = shown_path(file.path, chosen.paths);
         if (!file.regular) {
-            not_recipes.push_back(file.path);
+            not_recipes.add(shown, file_kind::other);
+            tell(file.path, "not a recipe file: not a regular file");
             continue;
         }
         const std::string path = (start_dir / file.path).string();
         file_report report;
+        const uint64_t found_before = run.imported + run.duplicates + run.nameless;
         try {
             report = read_recipes_from(path, file_name_of(file.path), run);
         } catch (const std::bad_alloc&) {
@@ -209,8 +289,15 @@ int import_recipes(const std::vector<std::string>& args, const import_setup& set
         }
         if (report.error != 0) setup.err << read_failure(file.path, report.error, report.limit) << '\n';
         for (const std::string& note : report.notes) setup.err << file.path << ": " << note << '\n';
-        if (report.recipes) ++recipe_files;
-        else if (report.error == 0) not_recipes.push_back(file.path);
+        if (report.recipes) {
+            ++recipe_files;
+            const uint64_t found = run.imported + run.duplicates + run.nameless - found_before;
+            tell(file.path, with_thousands(found) + " recipes");
+        } else if (report.error == 0) {
+            const file_kind kind = kind_of_file(path);
+            not_recipes.add(shown, kind);
+            tell(file.path, std::string("not a recipe file: ") + reason_for(kind));
+        }
         if (run.stopped()) break;
         ++run.files_done;
         run.show_progress();
@@ -224,6 +311,6 @@ int import_recipes(const std::vector<std::string>& args, const import_setup& set
         setup.err << failure << " Nothing was imported.\n";
         return 1;
     }
-    print_summary(setup.out, run, recipe_files, dir, not_recipes);
+    print_summary(setup.out, chosen, run, recipe_files, dir, not_recipes);
     return failed ? 1 : 0;
 }

@@ -11,7 +11,7 @@ struct import_setup {
     bool show_progress;          // standard error is a terminal
 };
 
-// import-recipes [--dry-run] [--keep-duplicates] FILE_OR_DIRECTORY...
+// import-recipes [--dry-run] [--keep-duplicates] [--verbose] FILE_OR_DIRECTORY...
 // Brings every recipe in the named files and directories into the
 // collection in the tool's directory. Gives the exit status: 0 when every
 // recipe found was imported or skipped, 1 after a failure (reported on

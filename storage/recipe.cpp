@@ -138,16 +138,41 @@ bool is_safe_file_name(const std::string& file_name) {
     return true;
 }
 
-// No separators, characters the shells and the zip tool treat specially, or
+namespace {
+
+// The Windows-1252 letters 0x80-0xFF as ASCII: the base letter of an accented
+// one, two letters for a ligature; empty for what is no letter (€, ©, quotes).
+const char* ascii_of(unsigned char byte) {
+    static const char* const from_80[128] = {
+        "", "", "", "f", "", "", "", "", "", "", "S", "", "OE", "", "Z", "",   // 0x80
+        "", "", "", "", "", "", "", "", "", "", "s", "", "oe", "", "z", "Y",  // 0x90
+        "", "", "", "", "", "", "", "", "", "", "", "", "", "", "", "",       // 0xA0
+        "", "", "", "", "", "", "", "", "", "", "", "", "", "", "", "",       // 0xB0
+        "A", "A", "A", "A", "A", "A", "AE", "C", "E", "E", "E", "E", "I", "I", "I", "I",  // 0xC0
+        "D", "N", "O", "O", "O", "O", "O", "", "O", "U", "U", "U", "U", "Y", "TH", "ss",  // 0xD0
+        "a", "a", "a", "a", "a", "a", "ae", "c", "e", "e", "e", "e", "i", "i", "i", "i",  // 0xE0
+        "d", "n", "o", "o", "o", "o", "o", "", "o", "u", "u", "u", "u", "y", "th", "y",   // 0xF0
+    };
+    return from_80[byte - 0x80];
+}
+
+}  // namespace
+
+// ASCII only, so that every file manager and tool shows the name as it is;
+// no separators, characters the shells and the zip tool treat specially, or
 // control bytes; no leading "." (a hidden file, or "." and "..") or "-" (read
 // as an option).
 std::string recipe_file_name_part(const std::string& name) {
     constexpr size_t longest_part = 200;
-    std::string part = name.substr(0, longest_part);
-    for (char& c : part) {
+    std::string part;
+    for (size_t i = 0; i < name.size() && part.size() < longest_part; ++i) {
+        const char c = name[i];
         const auto byte = static_cast<unsigned char>(c);
-        if (byte < 32 || byte == 127 || std::string_view("/\\:*?\"<>|").find(c) != std::string_view::npos) c = '_';
+        if (byte >= 0x80) part += ascii_of(byte);
+        else if (byte < 32 || byte == 127 || std::string_view("/\\:*?\"<>|").find(c) != std::string_view::npos) part += '_';
+        else part += c;
     }
+    part.resize(std::min(part.size(), longest_part));
     if (!part.empty() && (part[0] == '.' || part[0] == '-')) part[0] = '_';
     return part;
 }

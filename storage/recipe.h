@@ -44,10 +44,12 @@ void write_recipe(const std::string& file_name, const recipe& dish);
 // count as a missing recipe file.
 bool is_safe_file_name(const std::string& file_name);
 
-// The recipe's name made fit to begin a file name in the program's
-// directory: at most 200 bytes, with "_" for separators, control bytes and
-// the characters shells and the zip tool treat specially, and for a leading
-// "." or "-". Room is left for a number and ".rcp" after it.
+// The recipe's name (Windows-1252) made fit to begin a file name in the
+// program's directory: ASCII of at most 200 bytes, accented letters reduced
+// to their base letter ("K\xe4se" to "Kase", "\xdf" to "ss", "\xc6" to "AE"),
+// other characters beyond ASCII left out, "_" for separators, control bytes
+// and the characters shells and the zip tool treat specially, and for a
+// leading "." or "-". Room is left for a number and ".rcp" after it.
 std::string recipe_file_name_part(const std::string& name);
 
 // A name "<whole seconds of timer_seconds()>.rcp" that no file has yet; while

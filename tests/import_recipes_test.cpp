@@ -95,7 +95,8 @@ TEST_F(import_recipes_test, mealmaster_cards_become_exact_recipe_files_listed_by
     // A dry run says what a run would do, and writes nothing.
     outcome dry = run({"--dry-run", box, old_box});
     EXPECT_EQ(dry.status, 0);
-    EXPECT_EQ(dry.out, first);
+    EXPECT_EQ(dry.out, "Would import 5 recipes from 2 files into " + collection.string() +
+                           ".\nWould skip 0 already in the collection, 1 without a name.\n");
     EXPECT_EQ(collection_files(collection), before);
 
     outcome real = run({box, old_box});
@@ -136,21 +137,91 @@ TEST_F(import_recipes_test, a_directory_of_mixed_files_gives_its_recipes_and_nam
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.err, "");
     EXPECT_EQ(result.out, summary("3 recipes from 4 files|Skipped 1 already in the collection, 0 without a name.\n"
-                                  "Not recipe files: mixed/article.html, mixed/notes.txt, mixed/person.json, "
-                                  "mixed/pipe, mixed/zero\n"));
+                                  "Not recipe files: 6 \u2014 1 picture, 5 others: article.html, notes.txt, "
+                                  "person.json, photo.jpg, pipe, zero\n"));
     const file_map expected = {
         {"Kept.rcp", before.at("Kept.rcp")},
-        {"Lemon Curd1.rcp", "\"Lemon Curd\",\"\",\"cards.mmf\"\r\n\"\",2\r\n3\r\n\"3 Lemons; juice and zest\"\r\n"
-                            "\"200 g Sugar\"\r\n\"100 g Butter\"\r\n1\r\n\"Stir over low heat until thick.\"\r\n"},
+        {"Lemon Curd1.rcp", "\"Lemon Curd\",\"\",\"\"\r\n\"\",0\r\n3\r\n\"3 Lemons; juice and zest\"\r\n"
+                            "\"200 g Sugar\"\r\n\"100 g Butter\"\r\n2\r\n\"Yield: 2 jars\"\r\n"
+                            "\"Stir over low heat until thick.\"\r\n"},
         {"Mint Tea1.rcp", read_whole_file(data / "mixed/saved.rcp")},
         {"Thin Pancakes1.rcp", "\"Thin Pancakes\",\"Bea\",\"example.org\"\r\n\"\",4\r\n3\r\n\"250 g flour\"\r\n"
                                "\"\xBD l milk\"\r\n\"2 eggs\"\r\n3\r\n\"Whisk & rest 30 minutes.\"\r\n\"Fry thin.\"\r\n"
                                "\"Source: https://example.org/thin-pancakes\"\r\n"},
         {"default.bak", before.at("default.ldr")},
-        {"default.ldr", "4\r\n\"Kept\",\"\",\"\",\"Kept.rcp\"\r\n\"Lemon Curd\",\"\",\"cards.mmf\",\"Lemon Curd1.rcp\"\r\n"
+        {"default.ldr", "4\r\n\"Kept\",\"\",\"\",\"Kept.rcp\"\r\n\"Lemon Curd\",\"\",\"\",\"Lemon Curd1.rcp\"\r\n"
                         "\"Mint Tea\",\"Ann\",\"Garden\",\"Mint Tea1.rcp\"\r\n"
                         "\"Thin Pancakes\",\"Bea\",\"example.org\",\"Thin Pancakes1.rcp\"\r\n"}};
     EXPECT_EQ(collection_files(collection), expected);
+}
+
+// The same recipe under another letter case, other blanks and another
+// source is a duplicate; the same name, author and source with other
+// ingredients is not. A recipe file with LF line ends is one too.
+TEST_F(import_recipes_test, duplicates_are_the_same_name_author_and_ingredients_whatever_the_source) {
+    const std::string head = "MMMMM----- Recipe via Meal-Master (tm) v8.05\n      Title: ";
+    write_whole_file("one.txt", head + "Lemon  Tart\n\n      1    Lemon\n\nSource: Aunt Meg\n-----\n");
+    write_whole_file("two.txt", head + "lemon tart \n\n      1    Lemon\n\nSource: The Shop\nMMMMM\n" + head +
+                                    "Lemon  Tart\n\n      2    Lemons\n\nSource: Aunt Meg\n-----\n");
+    write_whole_file("lf.rcp", "\"Plain\",\"\",\"\"\n\"\",0\n1\n\"1 egg\"\n0\n");
+    outcome result = run({"one.txt", "two.txt", "lf.rcp"});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out, summary("3 recipes from 3 files|Skipped 1 already in the collection, 0 without a name.\n"
+                                  "Without directions: 3 (Lemon Tart, Lemon Tart, Plain)\n"));
+    EXPECT_EQ(read_whole_file(collection / "default.ldr"),
+              "3\r\n\"Lemon Tart\",\"\",\"Aunt Meg\",\"Lemon Tart2.rcp\"\r\n"
+              "\"Lemon Tart\",\"\",\"Aunt Meg\",\"Lemon Tart1.rcp\"\r\n\"Plain\",\"\",\"\",\"Plain1.rcp\"\r\n");
+    EXPECT_EQ(read_whole_file(collection / "Lemon Tart2.rcp"),
+              "\"Lemon Tart\",\"\",\"Aunt Meg\"\r\n\"\",0\r\n1\r\n\"2 Lemons\"\r\n0\r\n");
+}
+
+// Recipes without directions or ingredients are named, ten at most; files
+// without recipes are counted by kind; --verbose tells each file's fate.
+TEST_F(import_recipes_test, the_summary_names_thin_recipes_and_counts_other_files_by_kind) {
+    fs::create_directories("in/deep");
+    std::string cards;
+    for (int i = 1; i <= 12; ++i)
+        cards += "MMMMM----- Recipe via Meal-Master (tm) v8.05\n      Title: Card " + std::to_string(i) +
+                 "\n\n  Stir.\n-----\n";
+    write_whole_file("in/cards.txt", cards);
+    std::string big;
+    for (int i = 1; i <= 11; ++i) {
+        big += "MMMMM----- Recipe via Meal-Master (tm) v8.05\n      Title: Big " + std::to_string(i) + "\n\n";
+        for (int k = 0; k < 51; ++k) big += "      1    Egg\n";
+        big += "\n  Beat.\n-----\n";
+    }
+    write_whole_file("in/big.txt", big);
+    write_whole_file("in/deep/empty.txt", "MMMMM----- Recipe via Meal-Master (tm) v8.05\n      Title: Bare\n-----\n");
+    write_whole_file("in/deep/a.png", "\x89PNG\r\n\x1A\n....");
+    write_whole_file("in/deep/b.zip", std::string("PK\x03\x04", 4));
+    write_whole_file("in/deep/c.gz", "\x1F\x8B\x08");
+    for (int i = 1; i <= 10; ++i) write_whole_file("in/note" + std::to_string(i) + ".txt", "Just words.");
+    write_whole_file("loose.txt", "Just words.");
+    outcome result = run({"--verbose", "in/", "loose.txt"});
+    EXPECT_EQ(result.status, 0);
+    std::string shortened;
+    for (int i = 1; i <= 10; ++i) shortened += "Big " + std::to_string(i) + " (51 ingredients, the first 50 kept), ";
+    EXPECT_EQ(result.out, summary("24 recipes from 3 files|Shortened 11 to fit: " + shortened +
+                                  "\u2026 and 1 more\n"
+                                  "Without directions: 1 (Bare)\n"
+                                  "Without ingredients: 13 (Card 1, Card 2, Card 3, Card 4, Card 5, Card 6, Card 7, "
+                                  "Card 8, Card 9, Card 10, \u2026 and 3 more)\n"
+                                  "Not recipe files: 14 \u2014 1 picture, 2 archives, 11 others: deep/a.png, "
+                                  "deep/b.zip, deep/c.gz, note1.txt, note10.txt, note2.txt, note3.txt, note4.txt, "
+                                  "note5.txt, note6.txt, \u2026 and 4 more\n"));
+    EXPECT_EQ(result.err, "in/big.txt: 11 recipes\nin/cards.txt: 12 recipes\nin/deep/a.png: not a recipe file: a picture\n"
+                          "in/deep/b.zip: not a recipe file: an archive\nin/deep/c.gz: not a recipe file: an archive\n"
+                          "in/deep/empty.txt: 1 recipes\nin/note1.txt: not a recipe file: no recipe found\n"
+                          "in/note10.txt: not a recipe file: no recipe found\n"
+                          "in/note2.txt: not a recipe file: no recipe found\n"
+                          "in/note3.txt: not a recipe file: no recipe found\n"
+                          "in/note4.txt: not a recipe file: no recipe found\n"
+                          "in/note5.txt: not a recipe file: no recipe found\n"
+                          "in/note6.txt: not a recipe file: no recipe found\n"
+                          "in/note7.txt: not a recipe file: no recipe found\n"
+                          "in/note8.txt: not a recipe file: no recipe found\n"
+                          "in/note9.txt: not a recipe file: no recipe found\n"
+                          "loose.txt: not a recipe file: no recipe found\n");
 }
 
 TEST_F(import_recipes_test, recipes_too_big_for_a_recipe_file_are_shortened_and_named) {
@@ -183,9 +254,9 @@ TEST_F(import_recipes_test, recipes_too_big_for_a_recipe_file_are_shortened_and_
     const std::string punch = read_whole_file(collection / "Party punch1.rcp");
     EXPECT_NE(punch.find("\"1 c Juice 50\"\r\n50\r\n\"Step 1.\"\r\n"), std::string::npos);
     EXPECT_TRUE(punch.ends_with("\"Step 49.\"\r\n\"" + words + "\"\r\n"));
-    std::string cafe = "\"Caf\xe9 ''Noir''\",\"\",\"punch.txt\"\r\n\"\",0\r\n1\r\n\"1 c Cream, 1/3 whipped\"\r\n50\r\n";
+    std::string cafe = "\"Caf\xe9 ''Noir''\",\"\",\"\"\r\n\"\",0\r\n1\r\n\"1 c Cream, 1/3 whipped\"\r\n50\r\n";
     for (int i = 1; i <= 49; ++i) cafe += "\"Step " + std::to_string(i) + ". \x80\"\r\n";
-    EXPECT_EQ(read_whole_file(collection / "Caf\xe9 ''Noir''1.rcp"), cafe + "\"" + joined + "\"\r\n");
+    EXPECT_EQ(read_whole_file(collection / "Cafe ''Noir''1.rcp"), cafe + "\"" + joined + "\"\r\n");
 }
 
 TEST_F(import_recipes_test, a_failed_write_leaves_the_collection_as_it_was) {
@@ -217,7 +288,8 @@ TEST_F(import_recipes_test, a_failed_write_leaves_the_collection_as_it_was) {
 TEST_F(import_recipes_test, refuses_on_usage_errors) {
     put_collection();
     const file_map before = collection_files(collection);
-    const std::string usage = "Usage: import-recipes [--dry-run] [--keep-duplicates] FILE_OR_DIRECTORY...\n";
+    const std::string usage =
+        "Usage: import-recipes [--dry-run] [--keep-duplicates] [--verbose] FILE_OR_DIRECTORY...\n";
     outcome nothing = run({"--dry-run"});
     EXPECT_EQ(nothing.status, 2);
     EXPECT_EQ(nothing.err, usage);

@@ -67,8 +67,9 @@ TEST(schema_org_parts, fields_in_their_rarer_shapes) {
         for (const std::string& step : r.directions) line += "|" + step;
         seen.push_back(line);
     }
-    EXPECT_EQ(seen, (std::vector<std::string>{"a|Ann|few.json|0", "b|Bo|few.json|6", "c||few.json|0",
-                                              "d||few.json|0|nine|ten", "e||few.json|0|Sauce:|stir", "f||few.json|0"}));
+    EXPECT_EQ(seen, (std::vector<std::string>{"a|Ann||0|Yield: \u00bd batch", "b|Bo||0|Yield: 5.5",
+                                              "c|||0|Yield: 12345678901 cups", "d|||0|Yield: -3|nine|ten",
+                                              "e|||0|Sauce:|stir", "f|||0"}));
 }
 
 TEST(schema_org_parts, a_recipe_marked_up_twice_on_a_page_comes_out_once) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "formats/schema_org.h"
 #include "formats/yield.h"
 
 namespace {
@@ -57,3 +58,27 @@ TEST(Yield, LeavesGivenServingsWhenTheTextHoldsNoCountAndIgnoresAnEmptyText) {
 }
 
 }  // namespace
+
+// The count comes from the first entry that holds one; every other text is
+// kept. An empty or blank recipeIngredient hides no older "ingredients".
+TEST(schema_yields, every_shape_of_a_yield_keeps_its_words) {
+    const read_result result = read_recipe_json(R"js([
+        {"@type": "Recipe", "name": "a", "recipeYield": {"@type": "QuantitativeValue", "value": 4, "unitText": "servings"}},
+        {"@type": "Recipe", "name": "b", "recipeYield": ["4", "4 servings"]},
+        {"@type": "Recipe", "name": "c", "recipeYield": ["6", "1 cake"], "recipeInstructions": "Bake.",
+         "recipeIngredient": [], "ingredients": ["2 eggs"]},
+        {"@type": "Recipe", "name": "d", "recipeYield": "2 tarts (8 servings each)", "recipeIngredient": "",
+         "ingredients": "1 tart tin"},
+        {"@type": "Recipe", "name": "e", "recipeYield": ["4 servings", 2, "1 loaf", "about 4 cups"]}])js",
+                                                "y.json");
+    std::vector<std::string> seen;
+    for (const found_recipe& r : result.recipes) {
+        std::string line = r.name + "|" + std::to_string(r.servings);
+        for (const std::string& item : r.ingredients) line += "|" + item;
+        for (const std::string& step : r.directions) line += "|" + step;
+        seen.push_back(line);
+    }
+    EXPECT_EQ(seen, (std::vector<std::string>{"a|4", "b|4", "c|6|2 eggs|Yield: 1 cake|Bake.",
+                                              "d|0|1 tart tin|Yield: 2 tarts (8 servings each)",
+                                              "e|4|Yield: 1 loaf|Yield: about 4 cups"}));
+}

@@ -19,14 +19,14 @@ status=0
 ./home/import-recipes mixed >"$work/out.txt" 2>"$work/err.txt" || status=$?
 [ "$status" -eq 0 ] || fail "the import ended with $status: $(cat "$work/err.txt")"
 [ ! -s "$work/err.txt" ] || fail "the import complained: $(cat "$work/err.txt")"
-printf 'Imported 3 recipes from 3 files into %s.\nNot recipe files: mixed/article.html, mixed/notes.txt, mixed/person.json, mixed/pipe\n' \
+printf 'Imported 3 recipes from 3 files into %s.\nNot recipe files: 5 \xe2\x80\x94 1 picture, 4 others: article.html, notes.txt, person.json, photo.jpg, pipe\n' \
   "$home" >"$work/expected.txt"
 same "$work/out.txt" "$work/expected.txt" || fail "the summary is not as expected"
 
 cd "$home"
-printf '"Lemon Curd","","cards.mmf"\r\n"",2\r\n3\r\n"3 Lemons; juice and zest"\r\n"200 g Sugar"\r\n"100 g Butter"\r\n1\r\n"Stir over low heat until thick."\r\n' \
+printf '"Lemon Curd","",""\r\n"",0\r\n3\r\n"3 Lemons; juice and zest"\r\n"200 g Sugar"\r\n"100 g Butter"\r\n2\r\n"Yield: 2 jars"\r\n"Stir over low heat until thick."\r\n' \
   >"$work/curd.rcp"
-printf '3\r\n"Lemon Curd","","cards.mmf","Lemon Curd1.rcp"\r\n"Mint Tea","Ann","Garden","Mint Tea1.rcp"\r\n"Thin Pancakes","Bea","example.org","Thin Pancakes1.rcp"\r\n' >"$work/default.ldr"
+printf '3\r\n"Lemon Curd","","","Lemon Curd1.rcp"\r\n"Mint Tea","Ann","Garden","Mint Tea1.rcp"\r\n"Thin Pancakes","Bea","example.org","Thin Pancakes1.rcp"\r\n' >"$work/default.ldr"
 same "Lemon Curd1.rcp" "$work/curd.rcp" || fail "Lemon Curd1.rcp is not as expected"
 same "Mint Tea1.rcp" "$data/mixed/saved.rcp" || fail "Mint Tea1.rcp is not the file imported"
 same default.ldr "$work/default.ldr" || fail "default.ldr is not as expected"
@@ -60,7 +60,7 @@ sleep 0.5
 click "$browser" 220 420
 end_at_menu
 
-printf 'Lemon Curd by \r\nFrom: cards.mmf   Serves: 2\r\n-----------------------------\r\n\r\n\r\nIngredients:\r\n\r\n3 Lemons; juice and zest\r\n200 g Sugar\r\n100 g Butter\r\n\r\nDirections:\r\n\r\nStir over low heat until thick.\r\n' \
+printf 'Lemon Curd by \r\nFrom:    Serves: 0\r\n-----------------------------\r\n\r\n\r\nIngredients:\r\n\r\n3 Lemons; juice and zest\r\n200 g Sugar\r\n100 g Butter\r\n\r\nDirections:\r\n\r\nYield: 2 jars\r\nStir over low heat until thick.\r\n' \
   >"$work/curd.txt"
 same "$HOME/curd.txt" "$work/curd.txt" || fail "the exported recipe is not as expected"
 # While an import holds the collection's lock, Larderon started through a
