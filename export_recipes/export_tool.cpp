@@ -133,7 +133,7 @@ public:
     int add(const recipe& dish, size_t) override {
         to.bytes() += first ? "[\n" : ",\n";
         first = false;
-        to.bytes() += schema_org_recipe(dish).dump();
+        append_schema_org_recipe(to.bytes(), dish);
         return to.flush_if_full();
     }
     int finish() override {

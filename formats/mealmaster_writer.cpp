@@ -109,9 +109,14 @@ void add_ingredient(std::string& out, const std::string& item) {
     }
 }
 
+// A line that starts like a heading or the end line is set in by a blank,
+// which readers trim, so that it stays text; every line leaves room for it.
 void add_paragraph(std::string& out, const std::string& text) {
     add_line(out, "");
-    for (std::string_view piece : wrapped(text, line_width, line_width)) add_line(out, piece);
+    for (std::string_view piece : wrapped(text, line_width - 1, line_width - 1)) {
+        if (piece.starts_with("MMMMM") || piece.starts_with("-----")) add_line(out, " " + std::string(piece));
+        else add_line(out, piece);
+    }
 }
 
 }  // namespace
