@@ -34,10 +34,9 @@ std::string zip_listing(const fs::path& path) {
     std::string listing;
     archive* zip = archive_read_new();
     archive_read_support_format_zip(zip);
-    if (archive_read_open_memory(zip, bytes.data(), bytes.size()) != ARCHIVE_OK) return "not a zip";
     archive_entry* entry = nullptr;
-    int status;
-    while ((status = archive_read_next_header(zip, &entry)) == ARCHIVE_OK) {
+    int status = archive_read_open_memory(zip, bytes.data(), bytes.size());
+    while (status == ARCHIVE_OK && (status = archive_read_next_header(zip, &entry)) == ARCHIVE_OK) {
         listing += "== " + std::string(archive_entry_pathname_utf8(entry)) + "\n";
         char block[4096];
         for (la_ssize_t got; (got = archive_read_data(zip, block, sizeof block)) > 0;)
