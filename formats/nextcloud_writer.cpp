@@ -64,7 +64,9 @@ nextcloud_zip::nextcloud_zip(sink to)
     // Stored, not deflated: setting up deflate for each small file cost ten
     // times the reading of the recipe.
     archive_write_set_options(zip, "zip:hdrcharset=UTF-8,zip:compression=store");
-    archive_write_set_bytes_in_last_block(zip, 1);  // no padding after the zip's directory
+    // Unblocked: the bytes go straight to the sink, which gathers them itself,
+    // and no padding follows the zip's directory.
+    archive_write_set_bytes_per_block(zip, 0);
     if (archive_write_open2(zip, &this->write, nullptr, write_zip_bytes, nullptr, nullptr) != ARCHIVE_OK)
         failure = EIO;
 }
