@@ -28,7 +28,7 @@ jobs=$(nproc 2>/dev/null || echo 2)
 case "$what" in
 run)
   cmake -S . -B build -DCMAKE_BUILD_TYPE=Release
-  cmake --build build -j "$jobs" --target larderon backup import-recipes artwork
+  cmake --build build -j "$jobs" --target larderon backup import-recipes export-recipes artwork
   home=${LARDERON_HOME:-$HOME/Larderon}
   cmake --install build --prefix "$home"
   sh desktop/install.sh "$home" || echo "Opening .rcp files from the file manager is not set up." >&2
