@@ -79,7 +79,10 @@ std::vector<std::string> text_paragraphs(std::string_view text) {
         const size_t end = text.find('\n');
         const std::string_view line = trim(text.substr(0, end));
         if (line.empty()) end_paragraph();
-        else paragraph += (paragraph.empty() ? "" : " ") + std::string(line);
+        else {
+            if (!paragraph.empty()) paragraph += ' ';
+            paragraph += line;
+        }
         if (end == std::string_view::npos) break;
         text.remove_prefix(end + 1);
     }

@@ -160,7 +160,7 @@ private:
             // fit on the row above. Items without an amount stand alone.
             const size_t first_word = std::min(item.find(' '), item.size());
             if (row > 0 && row + 1 + first_word > edges.item_end) {
-                recipe.ingredients.back() += " " + std::string(item);
+                recipe.ingredients.back().append(" ").append(item);
                 return;
             }
         }
@@ -195,7 +195,7 @@ private:
             return;
         }
         if (text.empty()) end_paragraph();
-        else paragraph += (paragraph.empty() ? "" : " ") + std::string(text);
+        else paragraph.append(paragraph.empty() ? "" : " ").append(text);
     }
 
     void end_paragraph() {
@@ -267,7 +267,7 @@ void add_ingredients(const xmlNode* node, found_recipe& recipe) {
         if (!recipe.ingredients.empty() && !last_name.empty()) {
             // "= (or lime)": an alternative to the item above.
             if (name.starts_with("= (or") || name.starts_with("=(or")) {
-                recipe.ingredients.back() += " " + std::string(trim(std::string_view(name).substr(1)));
+                recipe.ingredients.back().append(" ").append(trim(std::string_view(name).substr(1)));
                 continue;
             }
             // The second half of an item cut in two, as the .mxp text shows.

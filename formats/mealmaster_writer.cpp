@@ -114,7 +114,7 @@ void add_ingredient(std::string& out, const std::string& item) {
 void add_paragraph(std::string& out, const std::string& text) {
     add_line(out, "");
     for (std::string_view piece : wrapped(text, line_width - 1, line_width - 1)) {
-        if (piece.starts_with("MMMMM") || piece.starts_with("-----")) add_line(out, " " + std::string(piece));
+        if (piece.starts_with("MMMMM") || piece.starts_with("-----")) add_line(out, std::string(" ").append(piece));
         else add_line(out, piece);
     }
 }

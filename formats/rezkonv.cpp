@@ -106,7 +106,7 @@ public:
             return;
         }
         now = part::directions;
-        paragraph += (paragraph.empty() ? "" : " ") + std::string(trim(line));
+        paragraph.append(paragraph.empty() ? "" : " ").append(trim(line));
         if (trim(line).size() < short_line) end_paragraph();
     }
 
@@ -146,7 +146,7 @@ private:
         }
         const bool continues = amount.empty() && unit.empty() && !recipe.ingredients.empty();
         if (continues && (text.starts_with('-') || text.starts_with(';'))) {
-            recipe.ingredients.back() += " " + std::string(trim(text.substr(1)));
+            recipe.ingredients.back().append(" ").append(trim(text.substr(1)));
         } else if (continues && text == "oder") {
             recipe.ingredients.back() += " oder";
         } else if (std::string joined = join_ingredient(amount, unit, text); !joined.empty()) {
