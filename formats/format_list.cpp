@@ -3,7 +3,12 @@
 #include <algorithm>
 #include <cctype>
 
+#include "formats/mealie.h"
+#include "formats/mela.h"
+#include "formats/paprika.h"
+#include "formats/recipe_sage.h"
 #include "formats/schema_org.h"
+#include "formats/tandoor.h"
 
 namespace {
 
@@ -43,6 +48,13 @@ bool may_be_mealmaster(std::string_view start, std::string_view) {
 
 const recipe_format formats[] = {
     {"web pages", is_web_page, read_recipe_page},
+    {"Paprika", is_paprika, read_paprika},
+    {"Mealie", is_mealie_backup, read_mealie_backup},
+    {"Mealie", is_mealie_recipe, read_mealie_recipe},
+    {"Tandoor", is_tandoor, read_tandoor},
+    {"Mela", is_mela, read_mela},
+    {"RecipeSage", is_recipe_sage, read_recipe_sage},
+    {"Nextcloud Cookbook", is_nextcloud, read_nextcloud},
     {"schema.org JSON", is_json, read_recipe_json},
     {"MealMaster", may_be_mealmaster, nullptr},
 };
