@@ -102,7 +102,8 @@ TEST_F(import_recipes_test, mealmaster_cards_become_exact_recipe_files_listed_by
     put_collection();
     const file_map before = files_in(collection);
     const file_map expected = files_in(data / "mealmaster/expected");
-    const std::string first = summary("5 recipes from 2 files|Skipped 0 already in the collection, 1 without a name.\n");
+    const std::string first = summary("5 recipes from 2 files|Skipped 0 already in the collection, 1 without a name.\n"
+                                      "From MealMaster 6.\n");
 
     // A dry run says what a run would do, and writes nothing.
     outcome dry = run({"--dry-run", box, old_box});
@@ -118,11 +119,12 @@ TEST_F(import_recipes_test, mealmaster_cards_become_exact_recipe_files_listed_by
 
     // The same files again add nothing and touch nothing.
     outcome again = run({box, old_box});
-    EXPECT_EQ(again.out, summary("0 recipes from 2 files|Skipped 5 already in the collection, 1 without a name.\n"));
+    EXPECT_EQ(again.out, summary("0 recipes from 2 files|Skipped 5 already in the collection, 1 without a name.\n"
+                                     "From MealMaster 6.\n"));
     EXPECT_EQ(files_in(collection), expected);
 
     outcome kept = run({"--keep-duplicates", old_box});
-    EXPECT_EQ(kept.out, summary("1 recipes from 1 file|"));
+    EXPECT_EQ(kept.out, summary("1 recipes from 1 file|From MealMaster 1.\n"));
     EXPECT_EQ(read_whole_file(collection / "Creme brulee2.rcp"), expected.at("Creme brulee1.rcp"));
     EXPECT_EQ(read_whole_file(collection / "default.ldr").substr(0, 3), "8\r\n");
 }
@@ -146,7 +148,8 @@ TEST_F(import_recipes_test, a_directory_of_mixed_files_gives_its_recipes_and_nam
     EXPECT_EQ(result.err, "");
     EXPECT_EQ(result.out, summary("3 recipes from 4 files|Skipped 1 already in the collection, 0 without a name.\n"
                                   "Not recipe files: mixed/article.html, mixed/notes.txt, mixed/person.json, "
-                                  "mixed/pipe, mixed/zero\n"));
+                                  "mixed/pipe, mixed/zero\n"
+                                  "From web pages 1, from Larderon 2, from MealMaster 1.\n"));
     const file_map expected = {
         {"Kept.rcp", before.at("Kept.rcp")},
         {"Lemon Curd1.rcp", "\"Lemon Curd\",\"\",\"cards.mmf\"\r\n\"\",2\r\n3\r\n\"3 Lemons; juice and zest\"\r\n"
@@ -187,7 +190,7 @@ TEST_F(import_recipes_test, recipes_too_big_for_a_recipe_file_are_shortened_and_
     // Line 50 takes the first 4,095 bytes of the long line; its other 15
     // pieces and the 4,096 bytes beyond what a line keeps are cut.
     EXPECT_EQ(result.out, summary("2 recipes from 1 file|Shortened 1 to fit: Party punch (61 ingredients, the "
-                                  "first 50 kept; directions cut by 65,521 bytes)\n"));
+                                  "first 50 kept; directions cut by 65,521 bytes)\nFrom MealMaster 2.\n"));
     words.pop_back();
     const std::string punch = read_whole_file(collection / "Party punch1.rcp");
     EXPECT_NE(punch.find("\"1 c Juice 50\"\r\n50\r\n\"Step 1.\"\r\n"), std::string::npos);
