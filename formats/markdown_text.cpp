@@ -1,5 +1,7 @@
 #include "formats/markdown_text.h"
 
+#include <cctype>
+
 #include "formats/clean_text.h"
 #include "formats/export_fields.h"
 
@@ -46,7 +48,8 @@ std::string inline_plain(std::string_view line) {
         if (c == '*' || c == '`' || c == '~' || c == '_') {
             const bool blank_before = i == 0 || line[i - 1] == ' ';
             const bool blank_after = i + 1 == line.size() || line[i + 1] == ' ';
-            const bool inside_word = !blank_before && !blank_after && c == '_';
+            const auto word_char = [&](size_t at) { return std::isalnum(static_cast<unsigned char>(line[at])) != 0; };
+            const bool inside_word = c == '_' && !blank_before && !blank_after && word_char(i - 1) && word_char(i + 1);
             if (!(blank_before && blank_after) && !inside_word) continue;
         }
         plain += c;
