@@ -5,14 +5,29 @@
 
 #include "formats/charset.h"
 #include "formats/clean_text.h"
+#include "formats/lenient_json.h"
 #include "formats/schema_recipe.h"
 
 using nlohmann::json;
 
+// Read leniently for its limits on nesting and on the number of values, which
+// bound the memory a hostile entry can take.
 std::optional<json> parse_export_json(std::string_view bytes) {
-    json value = json::parse(text_to_utf8(bytes), nullptr, false);
-    if (value.is_discarded()) return std::nullopt;
-    return value;
+    lenient_json parsed = parse_lenient_json(text_to_utf8(bytes));
+    if (!parsed.failure.empty() || parsed.values.empty()) return std::nullopt;
+    return std::move(parsed.values.front());
+}
+
+const json& member_at(const json& object, const char* key) {
+    static const json none;
+    if (!object.is_object()) return none;
+    const auto found = object.find(key);
+    return found == object.end() ? none : *found;
+}
+
+bool flag_at(const json& object, const char* key) {
+    const json& flag = member_at(object, key);
+    return flag.is_boolean() && flag.get<bool>();
 }
 
 bool opens_with(std::string_view start, char bracket) {

@@ -21,8 +21,8 @@ std::string id_of(const json& row, const char* key) {
 
 const json& table(const json& database, const char* name) {
     static const json none = json::array();
-    const auto found = database.find(name);
-    return found != database.end() && found->is_array() ? *found : none;
+    const json& rows = member_at(database, name);
+    return rows.is_array() ? rows : none;
 }
 
 using names_by_id = std::unordered_map<std::string, std::string>;
@@ -51,10 +51,8 @@ const std::vector<const json*>& rows_for(const rows_by_recipe& rows, const std::
 
 // A unit or food as an object with a name, a plain name, or null.
 std::string name_in(const json& row, const char* key) {
-    const auto found = row.is_object() ? row.find(key) : row.end();
-    if (found == row.end()) return {};
-    if (found->is_object()) return text_at(*found, "name");
-    return found->is_string() ? found->get<std::string>() : std::string();
+    const json& named = member_at(row, key);
+    return named.is_object() ? text_at(named, "name") : text_at(row, key);
 }
 
 // Without a food the whole line is in the note and the quantity is a dummy 1.

@@ -12,18 +12,16 @@ namespace {
 
 const json& list_at(const json& object, const char* key) {
     static const json none = json::array();
-    const auto found = object.is_object() ? object.find(key) : object.end();
-    return found != object.end() && found->is_array() ? *found : none;
+    const json& list = member_at(object, key);
+    return list.is_array() ? list : none;
 }
 
 // With is_header the heading is in the note; amount 0 means none.
 std::string ingredient_line(const json& item) {
-    if (item.is_object() && item.value("is_header", false)) return heading_line(text_at(item, "note"));
-    const bool no_amount = item.is_object() && item.value("no_amount", false);
-    const json& unit = item.is_object() && item.contains("unit") ? item["unit"] : json();
-    const json& food = item.is_object() && item.contains("food") ? item["food"] : json();
-    return joined_parts({no_amount ? "" : amount_text(number_at(item, "amount")), text_at(unit, "name"),
-                         text_at(food, "name"), text_at(item, "note")});
+    if (flag_at(item, "is_header")) return heading_line(text_at(item, "note"));
+    return joined_parts({flag_at(item, "no_amount") ? "" : amount_text(number_at(item, "amount")),
+                         text_at(member_at(item, "unit"), "name"), text_at(member_at(item, "food"), "name"),
+                         text_at(item, "note")});
 }
 
 }  // namespace
