@@ -1,3 +1,6 @@
+#include <archive.h>
+#include <archive_entry.h>
+
 #include <algorithm>
 #include <map>
 #include <sstream>
@@ -106,6 +109,67 @@ TEST_F(managers_test, hostile_archives_are_refused_with_a_note_and_the_rest_impo
     EXPECT_EQ(written.size(), 4u + 2u);  // the samples, the recipe and the index
     EXPECT_TRUE(written.contains("collection/Safe Rice1.rcp"));
     EXPECT_TRUE(written.contains("collection/default.ldr"));
+}
+
+namespace {
+
+la_ssize_t append_bytes(archive*, void* to, const void* data, size_t size) {
+    static_cast<std::string*>(to)->append(static_cast<const char*>(data), size);
+    return static_cast<la_ssize_t>(size);
+}
+
+// A zip of these entries, made in memory; `copies` times each.
+std::string zip_of(const std::vector<std::pair<std::string, std::string>>& entries, int copies = 1) {
+    std::string bytes;
+    archive* writer = archive_write_new();
+    archive_write_set_format_zip(writer);
+    archive_write_set_bytes_in_last_block(writer, 1);
+    archive_write_open(writer, &bytes, nullptr, append_bytes, nullptr);
+    for (int copy = 0; copy < copies; ++copy) {
+        for (const auto& [name, data] : entries) {
+            archive_entry* entry = archive_entry_new();
+            archive_entry_set_pathname(entry, (copies > 1 ? std::to_string(copy) : "").append(name).c_str());
+            archive_entry_set_filetype(entry, AE_IFREG);
+            archive_entry_set_size(entry, static_cast<la_int64_t>(data.size()));
+            archive_write_header(writer, entry);
+            archive_write_data(writer, data.data(), data.size());
+            archive_entry_free(entry);
+        }
+    }
+    archive_write_close(writer);
+    archive_write_free(writer);
+    return bytes;
+}
+
+// The labels of the documents read from a zip, then its notes.
+std::vector<std::string> read_zip(const std::string& bytes) {
+    write_whole_file("test.zip", bytes);
+    std::vector<std::string> seen;
+    const archive_report report = read_archive(
+        "test.zip", [&](const std::string& label, std::string_view, std::string_view) {
+            seen.push_back(label);
+            return true;
+        },
+        [](uint64_t) {});
+    seen.insert(seen.end(), report.notes.begin(), report.notes.end());
+    return seen;
+}
+
+}  // namespace
+
+TEST_F(managers_test, archive_limits_hold_at_their_edges) {
+    const std::string three_deep = zip_of({{"b.zip", zip_of({{"c.zip", zip_of({{"r.json", "{}"}})}})}});
+    EXPECT_EQ(read_zip(three_deep), (std::vector<std::string>{"b.zip: c.zip: r.json"}));
+    EXPECT_EQ(read_zip(zip_of({{"a.zip", three_deep}})),
+              (std::vector<std::string>{"a.zip: b.zip: c.zip: refused: archives nested more than 3 deep"}));
+
+    // Told by its header, before a byte of it is unpacked.
+    const std::string big = zip_of({{"big.json", std::string((64 << 20) + 1, ' ')}, {"r.json", "{}"}});
+    EXPECT_EQ(read_zip(big), (std::vector<std::string>{"big.json: refused: it unpacks to more than 64 MB"}));
+
+    std::vector<std::string> many = read_zip(zip_of({{".txt", ""}}, 100'001));
+    ASSERT_EQ(many.size(), 100'001u);
+    EXPECT_EQ(many.back(), "refused: it holds more than 100,000 entries");
 }
 
 TEST(archive_names, are_utf8_in_composed_form_whatever_the_zip_wrote) {
