@@ -103,6 +103,7 @@ struct run {
     const std::function<bool(const std::string&, std::string_view, std::string_view)>& take;
     const std::function<void(uint64_t)>& packed;
     archive_report report;
+    uint64_t unpacked = 0;  // by the file's archives together, nested ones too
     std::string last_picture_folder;
     bool stopped = false;
 };
@@ -158,7 +159,7 @@ void read_nested(std::string_view bytes, const std::string& label, const std::st
 // takes the gzip's own name (empty for a lone gzip).
 void read_entries(archive* reader, const std::string& where, const std::string& own_name, bool gzip, int depth,
                   run& r) {
-    uint64_t entries = 0, unpacked = 0;
+    uint64_t entries = 0;
     la_int64_t packed_told = archive_filter_bytes(reader, -1);
     archive_entry* entry = nullptr;
     for (;;) {
@@ -183,7 +184,10 @@ void read_entries(archive* reader, const std::string& where, const std::string& 
         }
         const std::string label = gzip ? where : labelled(where, name);
         std::string bytes;
-        const std::string failure = read_entry_data(reader, unpacked, bytes);
+        // A picture is skipped unread when its name tells what it is.
+        const bool picture = is_picture(name, {});
+        const std::string failure =
+            picture ? std::string() : read_entry_data(reader, r.unpacked, bytes);
         if (depth == 1) {
             const la_int64_t now = archive_filter_bytes(reader, -1);
             if (now > packed_told) r.packed(static_cast<uint64_t>(now - packed_told));
@@ -197,7 +201,7 @@ void read_entries(archive* reader, const std::string& where, const std::string& 
             r.report.notes.push_back(labelled(label, failure));
             continue;
         }
-        if (is_picture(name, bytes)) {
+        if (picture || is_picture(name, bytes)) {
             const std::string folder = labelled(where, folder_of(name));
             if (folder != r.last_picture_folder) ++r.report.pictures;
             r.last_picture_folder = folder;
@@ -243,7 +247,7 @@ std::string entry_name_to_utf8(std::string_view name) {
 archive_report read_archive(const std::string& path, const archive_taker& take,
                             const std::function<void(uint64_t packed)>& packed) {
     const utf8_names names;
-    run r{take, packed, {}, {}, false};
+    run r{take, packed, {}, 0, {}, false};
     std::string start(4, '\0');
     {
         FILE* file = std::fopen(path.c_str(), "rb");
