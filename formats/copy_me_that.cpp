@@ -4,7 +4,7 @@
 #include "formats/clean_text.h"
 #include "formats/html_document.h"
 #include "formats/result_bytes.h"
-#include "formats/web_address.h"
+#include "formats/export_fields.h"
 #include "formats/yield.h"
 
 namespace {
@@ -51,7 +51,7 @@ found_recipe read_recipe(const xmlNode* div) {
         recipe.directions.insert(recipe.directions.end(), lines.begin(), lines.end());
     }
     apply_yield(recipe, yield);
-    if (!source.empty()) set_source(recipe, source);
+    if (!source.empty()) set_source(recipe, source, "");
     return recipe;
 }
 

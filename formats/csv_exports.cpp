@@ -6,6 +6,7 @@
 
 #include "formats/csv.h"
 #include "formats/export_fields.h"
+#include "formats/web_address.h"
 #include "formats/charset.h"
 #include "formats/yield.h"
 
@@ -57,7 +58,7 @@ found_recipe read_plan_to_eat_row(const csv_header& header, const csv_row& row) 
 // ---- My Recipe Box
 
 bool is_web_address(std::string_view text) {
-    return !host_of(text).empty();
+    return !absolute_url(text).empty();
 }
 
 bool is_picture_address(std::string_view url) {

@@ -1,6 +1,7 @@
 #include "formats/export_fields.h"
 
-#include <cctype>
+#include "formats/clean_text.h"
+#include "formats/web_address.h"
 
 namespace {
 
@@ -17,43 +18,40 @@ bool is_zero(std::string_view amount) {
 
 }  // namespace
 
-std::string join_ingredient(std::string_view amount, std::string_view unit, std::string_view food) {
+std::string joined_parts(std::initializer_list<std::string_view> parts) {
     std::string line;
-    for (std::string_view part : {is_zero(trim(amount)) ? std::string_view() : trim(amount), trim(unit), trim(food)}) {
-        if (part.empty()) continue;
+    for (std::string_view part : parts) {
+        const std::string clean = clean_line(part);
+        if (clean.empty()) continue;
         if (!line.empty()) line += ' ';
-        line += part;
+        line += clean;
     }
     return line;
 }
 
+std::string join_ingredient(std::string_view amount, std::string_view unit, std::string_view food) {
+    return joined_parts({is_zero(trim(amount)) ? std::string_view() : amount, unit, food});
+}
+
 std::string heading_line(std::string_view words) {
-    std::string line(trim(words));
+    std::string line = clean_line(words);
     if (!line.empty() && !line.ends_with(':')) line += ':';
     return line;
 }
 
-std::string host_of(std::string_view url) {
-    url = trim(url);
-    const size_t scheme = url.find("://");
-    if (scheme == std::string_view::npos || (url.substr(0, scheme) != "http" && url.substr(0, scheme) != "https"))
-        return {};
-    url.remove_prefix(scheme + 3);
-    url = url.substr(0, url.find_first_of("/?#"));
-    if (const size_t at = url.rfind('@'); at != std::string_view::npos) url.remove_prefix(at + 1);
-    if (const size_t colon = url.rfind(':'); colon != std::string_view::npos) url = url.substr(0, colon);
-    std::string host(url);
-    for (char& c : host) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return host;
+void set_source(found_recipe& recipe, std::string_view text, std::string_view url) {
+    std::string source = clean_line(text);
+    std::string address = clean_line(url);
+    if (address.empty() && !absolute_url(source).empty()) std::swap(source, address);
+    // An address field that holds no web address is still kept, as text.
+    recipe.source = !source.empty() || absolute_url(address).empty() ? source : host_of_url(address);
+    if (!address.empty()) recipe.directions.push_back("Source: " + address);
 }
 
-void set_source(found_recipe& recipe, std::string_view text, std::string_view url) {
-    text = trim(text);
-    url = trim(url);
-    // Some exports put the web address in the source field itself.
-    if (url.empty() && !host_of(text).empty()) std::swap(text, url);
-    recipe.source = !text.empty() ? std::string(text) : host_of(url);
-    if (!url.empty()) recipe.directions.push_back("Source: " + std::string(url));
+void add_notes(found_recipe& recipe, const std::vector<std::string>& notes) {
+    if (notes.empty()) return;
+    recipe.directions.push_back("Notes:");
+    recipe.directions.insert(recipe.directions.end(), notes.begin(), notes.end());
 }
 
 std::vector<std::string> text_lines(std::string_view text) {
@@ -90,10 +88,30 @@ std::vector<std::string> text_paragraphs(std::string_view text) {
     return paragraphs;
 }
 
-void add_notes(found_recipe& recipe, const std::vector<std::string>& notes) {
-    if (notes.empty()) return;
-    recipe.directions.push_back("Notes:");
-    recipe.directions.insert(recipe.directions.end(), notes.begin(), notes.end());
+std::vector<std::string> plain_lines(std::string_view text) {
+    std::string lines(text);
+    for (std::string_view separator : {"\u2028", "\u2029"})
+        for (size_t at = lines.find(separator); at != std::string::npos; at = lines.find(separator, at))
+            lines.replace(at, separator.size(), "\n");
+    std::vector<std::string> result;
+    size_t start = 0;
+    while (start <= lines.size()) {
+        size_t end = lines.find_first_of("\r\n", start);
+        if (end == std::string::npos) end = lines.size();
+        std::string line = clean_line(std::string_view(lines).substr(start, end - start));
+        if (!line.empty()) result.push_back(std::move(line));
+        start = end + 1;
+    }
+    return result;
+}
+
+std::string_view without_list_number(std::string_view step) {
+    const size_t digits = step.find_first_not_of("0123456789");
+    if (digits == 0 || digits == std::string_view::npos || digits > 3) return step;
+    const std::string_view after = step.substr(digits);
+    if (!after.starts_with(". ") && !after.starts_with(") ")) return step;
+    const size_t text = step.find_first_not_of(' ', digits + 1);
+    return text == std::string_view::npos ? step : step.substr(text);
 }
 
 std::string_view without_byte_order_mark(std::string_view text) {

@@ -1,4 +1,5 @@
 #pragma once
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -7,22 +8,31 @@
 
 // Field rules that the readers of other recipe managers' exports share.
 
-// Amount, unit and food given apart, joined with single blanks, leaving out
-// what is empty or zero: "1 cup rice", "salt".
+// Separate parts of an ingredient ("1", "cup", "rice") made plain and joined
+// by single blanks, leaving out the empty ones.
+std::string joined_parts(std::initializer_list<std::string_view> parts);
+// Amount, unit and food given apart, joined the same way; an amount of zero
+// ("0", "0.0", "0,00", which exports write where there is none) is left out.
 std::string join_ingredient(std::string_view amount, std::string_view unit, std::string_view food);
 // A group heading or section title as a line of its own: "Topping:".
 std::string heading_line(std::string_view words);
-// The host of a web address, lower case: "www.example.com"; empty when the
-// text is no web address.
-std::string host_of(std::string_view url);
-// Source text, else the host of the recipe's web address; the whole address
-// is kept as a last direction line "Source: URL".
+
+// The source: the recipe's own source text, else the host of its web
+// address; the full address is kept as the last direction line
+// "Source: URL". Some exports put the address in the source field itself.
 void set_source(found_recipe& recipe, std::string_view text, std::string_view url);
+// Notes go after the directions under "Notes:".
+void add_notes(found_recipe& recipe, const std::vector<std::string>& notes);
+
 // The non-empty lines of a text, each trimmed.
 std::vector<std::string> text_lines(std::string_view text);
 // The paragraphs of a text (split at blank lines), each made one line.
 std::vector<std::string> text_paragraphs(std::string_view text);
-// Notes kept after the directions, under a "Notes:" line.
-void add_notes(found_recipe& recipe, const std::vector<std::string>& notes);
+// Plain text, one item a line: split at line ends and at the line and
+// paragraph separators U+2028 and U+2029, HTML entities decoded, blanks
+// collapsed, empty lines left out.
+std::vector<std::string> plain_lines(std::string_view text);
+// A step without its number ("1. ", "2) "): the list of lines counts them.
+std::string_view without_list_number(std::string_view step);
 // Text without a leading UTF-8 byte order mark.
 std::string_view without_byte_order_mark(std::string_view text);

@@ -6,15 +6,20 @@
 #include "formats/charset.h"
 #include "formats/chowdown.h"
 #include "formats/cooklang.h"
+#include "formats/copy_me_that.h"
 #include "formats/csv_exports.h"
 #include "formats/gourmet.h"
 #include "formats/krecipes.h"
 #include "formats/mastercook.h"
-#include "formats/copy_me_that.h"
+#include "formats/mealie.h"
+#include "formats/mela.h"
 #include "formats/my_cookbook.h"
+#include "formats/paprika.h"
 #include "formats/recipe_keeper.h"
+#include "formats/recipe_sage.h"
 #include "formats/rezkonv.h"
 #include "formats/schema_org.h"
+#include "formats/tandoor.h"
 
 namespace {
 
@@ -66,6 +71,13 @@ const recipe_format formats[] = {
     {"Copy Me That", is_copy_me_that, read_copy_me_that},
     {"Recipe Keeper", is_recipe_keeper, read_recipe_keeper},
     {"web pages", is_web_page, read_recipe_page},
+    {"Paprika", is_paprika, read_paprika},
+    {"Mealie", is_mealie_backup, read_mealie_backup},
+    {"Mealie", is_mealie_recipe, read_mealie_recipe},
+    {"Tandoor", is_tandoor, read_tandoor},
+    {"Mela", is_mela, read_mela},
+    {"RecipeSage", is_recipe_sage, read_recipe_sage},
+    {"Nextcloud Cookbook", is_nextcloud, read_nextcloud},
     {"schema.org JSON", is_json, read_recipe_json},
     {"MealMaster", may_be_mealmaster, nullptr},
 };

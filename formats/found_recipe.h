@@ -21,4 +21,6 @@ struct read_result {
     // One line for each part that could not be read (a JSON-LD block that
     // stays broken after repair, say); the rest of the document is still read.
     std::vector<std::string> notes;
+    // Pictures the document holds (Paprika's photo_data), which are not kept.
+    int pictures = 0;
 };

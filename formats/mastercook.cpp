@@ -5,6 +5,7 @@
 
 #include "formats/charset.h"
 #include "formats/export_fields.h"
+#include "formats/web_address.h"
 #include "formats/text_encoding.h"
 #include "formats/xml_document.h"
 #include "formats/yield.h"
@@ -180,7 +181,7 @@ private:
             if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
             if (pending_value == "Source") source = value;
             else if (pending_value == "Yield") yield = value;
-            else if (!host_of(value).empty() && url.empty()) url = value;
+            else if (!absolute_url(value).empty() && url.empty()) url = value;
             else recipe.directions.push_back(pending_value + ": " + std::string(value));
             pending_value.clear();
             return;

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cerrno>
 
+#include "formats/archive.h"
 #include "formats/format_list.h"
 #include "formats/line_splitter.h"
 #include "formats/mealmaster.h"
@@ -103,6 +104,7 @@ void read_document(const std::string& path, const std::string& file_name, const 
     bytes = {};
     report.recipes = !result.recipes.empty();
     report.notes = std::move(result.notes);
+    report.pictures = static_cast<uint64_t>(result.pictures);
     for (const found_recipe& found : result.recipes) {
         if (sink.stopped()) return;
         sink.take_found(found, {});
@@ -182,6 +184,71 @@ void read_mealmaster(const std::string& path, const text_scan& scan, recipe_sink
     close_pieces(file);
 }
 
+void count_from(file_report& report, std::string_view format, uint64_t recipes) {
+    if (recipes == 0) return;
+    for (auto& [name, count] : report.from)
+        if (name == format) return void(count += recipes);
+    report.from.emplace_back(format, recipes);
+}
+
+// MealMaster text held in memory, UTF-8 or Windows-1252.
+uint64_t read_mealmaster_bytes(std::string_view bytes, recipe_sink& sink) {
+    utf8_check check;
+    check.add(bytes);
+    uint64_t recipes = 0;
+    mealmaster_reader reader([&](found_recipe&& found, const left_out& extra) {
+        if (sink.stopped()) return;
+        ++recipes;
+        sink.take_found(found, extra);
+    });
+    line_splitter lines(longest_line, [&](std::string_view line, uint64_t dropped) {
+        if (check.valid()) reader.add_line(line, dropped);
+        else reader.add_line(windows_1252_to_utf8(line), dropped);
+    });
+    if (bytes.starts_with(byte_order_mark)) bytes.remove_prefix(byte_order_mark.size());
+    lines.add(bytes);
+    lines.finish();
+    reader.finish();
+    return recipes;
+}
+
+// One entry of an archive, held in memory, through the format list.
+void read_entry(std::string_view bytes, const std::string& label, const std::string& file_name, recipe_sink& sink,
+                file_report& report) {
+    std::string_view start = bytes.substr(0, piece_size);
+    if (start.starts_with(byte_order_mark)) start.remove_prefix(byte_order_mark.size());
+    const recipe_format* format = find_recipe_format(start, file_name);
+    const auto note = [&](const std::string& text) { report.notes.push_back(label.empty() ? text : label + ": " + text); };
+    if (format == nullptr) return;
+    if (format->read == nullptr) {
+        count_from(report, format->name, read_mealmaster_bytes(bytes, sink));
+        return;
+    }
+    read_result result = format->read(bytes, file_name);
+    for (const std::string& text : result.notes) note(text);
+    report.pictures += static_cast<uint64_t>(result.pictures);
+    count_from(report, format->name, result.recipes.size());
+    for (const found_recipe& found : result.recipes) {
+        if (sink.stopped()) return;
+        sink.take_found(found, {});
+    }
+}
+
+void read_archive_file(const std::string& path, const std::string& file_name, recipe_sink& sink, file_report& report) {
+    const archive_report archive = read_archive(
+        path,
+        [&](const std::string& label, std::string_view name, std::string_view bytes) {
+            read_entry(bytes, label, name.empty() ? file_name : std::string(name), sink, report);
+            return !sink.stopped();
+        },
+        [&](uint64_t packed) { sink.bytes_read(packed); });
+    report.error = archive.error;
+    report.pictures += archive.pictures;
+    report.notes.insert(report.notes.end(), archive.notes.begin(), archive.notes.end());
+    report.recipes = !report.from.empty();
+    if (report.recipes) report.format = report.from.front().first;
+}
+
 }  // namespace
 
 file_report read_recipes_from(const std::string& path, const std::string& file_name, recipe_sink& sink) {
@@ -189,6 +256,11 @@ file_report read_recipes_from(const std::string& path, const std::string& file_n
     file_pieces file;
     if ((report.error = open_pieces(path, file)) != 0) return report;
     const std::string first = read_first_piece(file);
+    if (file.error == 0 && is_archive(first)) {
+        close_pieces(file);
+        read_archive_file(path, file_name, sink, report);
+        return report;
+    }
     const bool recipe_file = file.error == 0 && is_recipe_file(first);
     const recipe_format* format = nullptr;
     if (file.error == 0 && !recipe_file) {

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "formats/fit_recipe.h"
@@ -28,6 +29,9 @@ struct file_report {
     int error = 0;         // the system's error number when it could not be read
     uint64_t limit = 0;    // with EFBIG: the largest size read of its kind
     std::vector<std::string> notes;  // parts that could not be read
+    // An archive holds recipes of many formats: how many came from each.
+    std::vector<std::pair<std::string_view, uint64_t>> from;
+    uint64_t pictures = 0;  // pictures skipped
 };
 
 // Recognises a file by its content (a recipe file, or one of the formats of

@@ -4,7 +4,7 @@
 #include "formats/clean_text.h"
 #include "formats/html_document.h"
 #include "formats/result_bytes.h"
-#include "formats/web_address.h"
+#include "formats/export_fields.h"
 #include "formats/yield.h"
 
 namespace {
@@ -34,7 +34,7 @@ found_recipe read_recipe(const xmlNode* div) {
     if (!notes.empty()) recipe.directions.push_back("Notes:");
     recipe.directions.insert(recipe.directions.end(), notes.begin(), notes.end());
     apply_yield(recipe, yield);
-    if (!source.empty()) set_source(recipe, source);
+    if (!source.empty()) set_source(recipe, source, "");
     return recipe;
 }
 

@@ -10,6 +10,7 @@
 #include "formats/microdata.h"
 #include "formats/result_bytes.h"
 #include "formats/schema_recipe.h"
+#include "formats/web_address.h"
 #include "shell/text.h"
 
 using nlohmann::json;

@@ -5,6 +5,7 @@
 
 #include "formats/clean_text.h"
 #include "formats/lenient_json.h"
+#include "formats/web_address.h"
 #include "formats/yield.h"
 
 using nlohmann::json;
@@ -197,16 +198,6 @@ std::string first_url(const json* value, int depth = 0) {
     return {};
 }
 
-std::string host_of(std::string_view url) {
-    url.remove_prefix(url.find("://") + 3);
-    url = url.substr(0, url.find_first_of("/?#"));
-    if (const auto at = url.rfind('@'); at != std::string_view::npos) url.remove_prefix(at + 1);
-    if (const auto colon = url.rfind(':'); colon != std::string_view::npos && url.find(']', colon) == std::string_view::npos)
-        url = url.substr(0, colon);
-    std::string host(url);
-    for (char& c : host) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return host;
-}
 
 }  // namespace
 
@@ -215,16 +206,6 @@ void find_recipes(const json& value, std::vector<const json*>& recipes, schema_i
 }
 
 bool is_recipe_type(std::string_view type) { return type_is(type, "Recipe"); }
-
-std::string absolute_url(std::string_view text) {
-    text = trimmed(text);
-    const auto scheme = text.find("://");
-    if (scheme == std::string_view::npos || text.find_first_of(" \t") != std::string_view::npos) return {};
-    std::string lower;
-    for (char c : text.substr(0, scheme)) lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    const bool web = lower == "http" || lower == "https";
-    return web && !host_of(text).empty() ? std::string(text) : std::string();
-}
 
 found_recipe map_recipe(const json& recipe, const schema_ids& ids, const recipe_origin& origin) {
     found_recipe found;
@@ -246,7 +227,7 @@ found_recipe map_recipe(const json& recipe, const schema_ids& ids, const recipe_
     std::string url = first_url(member(recipe, "url"));
     if (url.empty()) url = origin.page_url;
     const std::string publisher = names_of(member(recipe, "publisher"), ids);
-    found.source = !publisher.empty() ? publisher : !url.empty() ? host_of(url) : std::string();
+    found.source = !publisher.empty() ? publisher : !url.empty() ? host_of_url(url) : std::string();
     if (!url.empty()) found.directions.push_back("Source: " + url);
     return found;
 }

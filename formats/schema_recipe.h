@@ -22,8 +22,6 @@ void find_recipes(const nlohmann::json& value, std::vector<const nlohmann::json*
 // "Recipe", or a full IRI ending in it ("http://schema.org/Recipe").
 bool is_recipe_type(std::string_view type);
 
-// An absolute http or https address, else empty.
-std::string absolute_url(std::string_view text);
 
 struct recipe_origin {
     std::string page_url;  // the page's canonical link, else its og:url; may be empty

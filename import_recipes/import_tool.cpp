@@ -149,10 +149,14 @@ public:
         : collection(collection), chosen(chosen), progress(progress) {}
 
     void take_found(const found_recipe& found, const left_out& extra) override {
+        ++handed;
         fitted_recipe fitted = fit_recipe(found, extra);
         take(fitted.dish, recipe_file_bytes(fitted.dish), fitted.cuts);
     }
-    void take_as_is(const recipe& dish, std::string_view bytes) override { take(dish, bytes, {}); }
+    void take_as_is(const recipe& dish, std::string_view bytes) override {
+        ++handed;
+        take(dish, bytes, {});
+    }
     void bytes_read(uint64_t count) override {
         bytes_done += count;
         show_progress();
@@ -161,11 +165,28 @@ public:
     void show_progress() { progress.update(files_done + 1, imported + duplicates + nameless, bytes_done); }
     bool stopped() const override { return !failure.empty(); }
 
+    // What a file gave: an archive counts its formats itself, another file
+    // holds one format, so all recipes handed over came from it.
+    void count_formats(const file_report& report, uint64_t handed_before) {
+        pictures += report.pictures;
+        if (report.from.empty() && report.recipes) add_from(report.format, handed - handed_before);
+        for (const auto& [format, count] : report.from) add_from(format, count);
+    }
+
     uint64_t imported = 0, duplicates = 0, nameless = 0, files_done = 0, bytes_done = 0;
+    uint64_t handed = 0, pictures = 0;
+    std::vector<std::pair<std::string_view, uint64_t>> from;  // recipes read, by format, in the order first met
     named_count shortened, without_directions, without_ingredients;
     std::string failure;  // why the run stopped
 
 private:
+    void add_from(std::string_view format, uint64_t count) {
+        if (count == 0) return;
+        for (auto& [name, total] : from)
+            if (name == format) return void(total += count);
+        from.emplace_back(format, count);
+    }
+
     void take(const recipe& dish, std::string_view bytes, const std::vector<std::string>& cuts) {
         if (stopped()) return;
         if (is_blank(dish.name)) {
@@ -223,6 +244,15 @@ void print_summary(std::ostream& out, const options& chosen, const import_run& r
     print_not_recipe_files(out, not_recipes);
 }
 
+// The formats the recipes came from, so that each export is seen understood,
+// and the pictures left behind.
+void print_origins(std::ostream& out, const import_run& run) {
+    for (size_t i = 0; i < run.from.size(); ++i)
+        out << (i == 0 ? "From " : ", from ") << run.from[i].first << ' ' << with_thousands(run.from[i].second)
+            << (i + 1 == run.from.size() ? ".\n" : "");
+    if (run.pictures > 0) out << "Pictures not kept: " << with_thousands(run.pictures) << "\n";
+}
+
 }  // namespace
 
 int import_recipes(const std::vector<std::string>& args, const import_setup& setup) {
@@ -275,7 +305,7 @@ int import_recipes(const std::vector<std::string>& args, const import_setup& set
         }
         const std::string path = (start_dir / file.path).string();
         file_report report;
-        const uint64_t found_before = run.imported + run.duplicates + run.nameless;
+        const uint64_t handed_before = run.handed;
         try {
             report = read_recipes_from(path, file_name_of(file.path), run);
         } catch (const std::bad_alloc&) {
@@ -289,11 +319,11 @@ int import_recipes(const std::vector<std::string>& args, const import_setup& set
         }
         if (report.error != 0) setup.err << read_failure(file.path, report.error, report.limit) << '\n';
         for (const std::string& note : report.notes) setup.err << file.path << ": " << note << '\n';
+        run.count_formats(report, handed_before);
         if (report.recipes) {
             ++recipe_files;
-            const uint64_t found = run.imported + run.duplicates + run.nameless - found_before;
-            tell(file.path, with_thousands(found) + " recipes");
-        } else if (report.error == 0) {
+            tell(file.path, with_thousands(run.handed - handed_before) + " recipes");
+        } else if (report.error == 0 && report.notes.empty()) {
             const file_kind kind = kind_of_file(path);
             not_recipes.add(shown, kind);
             tell(file.path, std::string("not a recipe file: ") + reason_for(kind));
@@ -312,5 +342,6 @@ int import_recipes(const std::vector<std::string>& args, const import_setup& set
         return 1;
     }
     print_summary(setup.out, chosen, run, recipe_files, dir, not_recipes);
+    print_origins(setup.out, run);
     return failed ? 1 : 0;
 }

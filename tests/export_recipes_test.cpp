@@ -244,7 +244,6 @@ TEST_F(export_recipes_test, json_reads_back_as_the_same_recipe_files) {
 }
 
 TEST_F(export_recipes_test, nextcloud_zip_reads_back_as_the_same_recipe_files) {
-    GTEST_SKIP() << "needs the importer to read zips, and its source rule";
     ASSERT_EQ(run({"recipes.zip"}).status, 0);
     EXPECT_EQ(imported((dir / "recipes.zip").string()), recipe_files_of(collection));
 }

@@ -37,14 +37,16 @@ protected:
 TEST_F(html_exports_test, a_copy_me_that_export_gives_exact_recipe_files) {
     EXPECT_EQ(import(data / "copy_me_that/recipes.html"), "Imported 3 recipes from 1 file into " + collection.string() +
                                                                 ".\nWithout directions: 1 (Just a name)\n"
-                                                                "Without ingredients: 1 (Just a name)\n");
+                                                                "Without ingredients: 1 (Just a name)\n"
+                                                                "From Copy Me That 3.\n");
     EXPECT_EQ(collection_files(collection), collection_files(data / "copy_me_that/expected"));
 }
 
 // Empty paragraphs between steps, a range as the yield, a source address
 // or name, notes, a <br> inside a step.
 TEST_F(html_exports_test, a_recipe_keeper_export_gives_exact_recipe_files) {
-    EXPECT_EQ(import(data / "recipe_keeper/recipes.html"), "Imported 2 recipes from 1 file into " + collection.string() + ".\n");
+    EXPECT_EQ(import(data / "recipe_keeper/recipes.html"), "Imported 2 recipes from 1 file into " + collection.string() +
+                                                                 ".\nFrom Recipe Keeper 2.\n");
     EXPECT_EQ(collection_files(collection), collection_files(data / "recipe_keeper/expected"));
 }
 

@@ -90,13 +90,15 @@ TEST_F(import_recipes_test, mealmaster_cards_become_exact_recipe_files_listed_by
     put_collection();
     const file_map before = collection_files(collection);
     const file_map expected = collection_files(data / "mealmaster/expected");
-    const std::string first = summary("5 recipes from 2 files|Skipped 0 already in the collection, 1 without a name.\n");
+    const std::string first = summary("5 recipes from 2 files|Skipped 0 already in the collection, 1 without a name.\n"
+                                      "From MealMaster 6.\n");
 
     // A dry run says what a run would do, and writes nothing.
     outcome dry = run({"--dry-run", box, old_box});
     EXPECT_EQ(dry.status, 0);
     EXPECT_EQ(dry.out, "Would import 5 recipes from 2 files into " + collection.string() +
-                           ".\nWould skip 0 already in the collection, 1 without a name.\n");
+                           ".\nWould skip 0 already in the collection, 1 without a name.\n"
+                           "From MealMaster 6.\n");
     EXPECT_EQ(collection_files(collection), before);
 
     outcome real = run({box, old_box});
@@ -107,11 +109,12 @@ TEST_F(import_recipes_test, mealmaster_cards_become_exact_recipe_files_listed_by
 
     // The same files again add nothing and touch nothing.
     outcome again = run({box, old_box});
-    EXPECT_EQ(again.out, summary("0 recipes from 2 files|Skipped 5 already in the collection, 1 without a name.\n"));
+    EXPECT_EQ(again.out, summary("0 recipes from 2 files|Skipped 5 already in the collection, 1 without a name.\n"
+                                     "From MealMaster 6.\n"));
     EXPECT_EQ(collection_files(collection), expected);
 
     outcome kept = run({"--keep-duplicates", old_box});
-    EXPECT_EQ(kept.out, summary("1 recipes from 1 file|"));
+    EXPECT_EQ(kept.out, summary("1 recipes from 1 file|From MealMaster 1.\n"));
     EXPECT_EQ(read_whole_file(collection / "Creme brulee2.rcp"), expected.at("Creme brulee1.rcp"));
     EXPECT_EQ(read_whole_file(collection / "default.ldr").substr(0, 3), "8\r\n");
 }
@@ -138,7 +141,8 @@ TEST_F(import_recipes_test, a_directory_of_mixed_files_gives_its_recipes_and_nam
     EXPECT_EQ(result.err, "");
     EXPECT_EQ(result.out, summary("3 recipes from 4 files|Skipped 1 already in the collection, 0 without a name.\n"
                                   "Not recipe files: 6 \u2014 1 picture, 5 others: article.html, notes.txt, "
-                                  "person.json, photo.jpg, pipe, zero\n"));
+                                  "person.json, photo.jpg, pipe, zero\n"
+                                  "From web pages 1, from Larderon 2, from MealMaster 1.\n"));
     const file_map expected = {
         {"Kept.rcp", before.at("Kept.rcp")},
         {"Lemon Curd1.rcp", "\"Lemon Curd\",\"\",\"\"\r\n\"\",0\r\n3\r\n\"3 Lemons; juice and zest\"\r\n"
@@ -167,7 +171,8 @@ TEST_F(import_recipes_test, duplicates_are_the_same_name_author_and_ingredients_
     outcome result = run({"one.txt", "two.txt", "lf.rcp"});
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.out, summary("3 recipes from 3 files|Skipped 1 already in the collection, 0 without a name.\n"
-                                  "Without directions: 3 (Lemon Tart, Lemon Tart, Plain)\n"));
+                                  "Without directions: 3 (Lemon Tart, Lemon Tart, Plain)\n"
+                                  "From MealMaster 3, from Larderon 1.\n"));
     EXPECT_EQ(read_whole_file(collection / "default.ldr"),
               "3\r\n\"Lemon Tart\",\"\",\"Aunt Meg\",\"Lemon Tart2.rcp\"\r\n"
               "\"Lemon Tart\",\"\",\"Aunt Meg\",\"Lemon Tart1.rcp\"\r\n\"Plain\",\"\",\"\",\"Plain1.rcp\"\r\n");
@@ -193,8 +198,9 @@ TEST_F(import_recipes_test, the_summary_names_thin_recipes_and_counts_other_file
     write_whole_file("in/big.txt", big);
     write_whole_file("in/deep/empty.txt", "MMMMM----- Recipe via Meal-Master (tm) v8.05\n      Title: Bare\n-----\n");
     write_whole_file("in/deep/a.png", "\x89PNG\r\n\x1A\n....");
-    write_whole_file("in/deep/b.zip", std::string("PK\x03\x04", 4));
-    write_whole_file("in/deep/c.gz", "\x1F\x8B\x08");
+    // Archives that hold no recipe.
+    fs::copy(data / "archives/words.zip", "in/deep/b.zip");
+    fs::copy(data / "archives/words.gz", "in/deep/c.gz");
     for (int i = 1; i <= 10; ++i) write_whole_file("in/note" + std::to_string(i) + ".txt", "Just words.");
     write_whole_file("loose.txt", "Just words.");
     outcome result = run({"--verbose", "in/", "loose.txt"});
@@ -208,7 +214,8 @@ TEST_F(import_recipes_test, the_summary_names_thin_recipes_and_counts_other_file
                                   "Card 8, Card 9, Card 10, \u2026 and 3 more)\n"
                                   "Not recipe files: 14 \u2014 1 picture, 2 archives, 11 others: deep/a.png, "
                                   "deep/b.zip, deep/c.gz, note1.txt, note10.txt, note2.txt, note3.txt, note4.txt, "
-                                  "note5.txt, note6.txt, \u2026 and 4 more\n"));
+                                  "note5.txt, note6.txt, \u2026 and 4 more\n"
+                                  "From MealMaster 24.\n"));
     EXPECT_EQ(result.err, "in/big.txt: 11 recipes\nin/cards.txt: 12 recipes\nin/deep/a.png: not a recipe file: a picture\n"
                           "in/deep/b.zip: not a recipe file: an archive\nin/deep/c.gz: not a recipe file: an archive\n"
                           "in/deep/empty.txt: 1 recipes\nin/note1.txt: not a recipe file: no recipe found\n"
@@ -249,7 +256,7 @@ TEST_F(import_recipes_test, recipes_too_big_for_a_recipe_file_are_shortened_and_
     // Line 50 takes the first 4,095 bytes of the long line; its other 15
     // pieces and the 4,096 bytes beyond what a line keeps are cut.
     EXPECT_EQ(result.out, summary("2 recipes from 1 file|Shortened 1 to fit: Party punch (61 ingredients, the "
-                                  "first 50 kept; directions cut by 65,521 bytes)\n"));
+                                  "first 50 kept; directions cut by 65,521 bytes)\nFrom MealMaster 2.\n"));
     words.pop_back();
     const std::string punch = read_whole_file(collection / "Party punch1.rcp");
     EXPECT_NE(punch.find("\"1 c Juice 50\"\r\n50\r\n\"Step 1.\"\r\n"), std::string::npos);

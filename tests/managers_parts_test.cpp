@@ -6,6 +6,7 @@
 #include "formats/cooklang.h"
 #include "formats/csv_exports.h"
 #include "formats/export_fields.h"
+#include "formats/web_address.h"
 #include "formats/gourmet.h"
 #include "formats/krecipes.h"
 #include "formats/my_cookbook.h"
@@ -43,9 +44,9 @@ TEST(export_fields, amounts_units_and_foods_join_without_empty_or_zero_parts) {
 }
 
 TEST(export_fields, the_source_is_the_text_else_the_host_and_the_address_is_kept) {
-    EXPECT_EQ(host_of("https://user@Www.Example.COM:8080/a?b#c"), "www.example.com");
-    EXPECT_EQ(host_of("ftp://example.com/x"), "");
-    EXPECT_EQ(host_of("Grandma"), "");
+    EXPECT_EQ(host_of_url("https://user@Www.Example.COM:8080/a?b#c"), "www.example.com");
+    EXPECT_EQ(absolute_url("ftp://example.com/x"), "");
+    EXPECT_EQ(absolute_url("Grandma"), "");
     found_recipe both;
     set_source(both, "Aunt May", "https://pies.example/apple");
     EXPECT_EQ(both.source, "Aunt May");
