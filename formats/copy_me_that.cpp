@@ -47,8 +47,7 @@ found_recipe read_recipe(const xmlNode* div) {
     if (notes) {
         std::vector<std::string> lines;
         add_items(notes, "", lines);
-        if (!lines.empty()) recipe.directions.push_back("Notes:");
-        recipe.directions.insert(recipe.directions.end(), lines.begin(), lines.end());
+        add_notes(recipe, lines);
     }
     apply_yield(recipe, yield);
     if (!source.empty()) set_source(recipe, source, "");
@@ -59,11 +58,7 @@ read_result read_here(std::string_view bytes) {
     const html_document page = parse_html(text_to_utf8(bytes));
     if (!page.tree) return {{}, {"The page " + page.failure + "."}};
     read_result result;
-    for (const xmlNode* node = page.root(); node;) {
-        const bool recipe = is_element(node, "div") && has_class(node, "recipe");
-        if (recipe) result.recipes.push_back(read_recipe(node));
-        node = next_node(node, page.root(), !recipe);
-    }
+    for_each_div_of_class(page, "recipe", [&](const xmlNode* div) { result.recipes.push_back(read_recipe(div)); });
     return result;
 }
 

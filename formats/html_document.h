@@ -35,3 +35,13 @@ bool has_attribute(const xmlNode* element, std::string_view name);
 std::string_view attribute(const xmlNode* element, std::string_view name);
 // Whether the element's class attribute holds the word.
 bool has_class(const xmlNode* element, std::string_view word);
+// Each outermost <div> of a page whose class holds the word, in page order:
+// the recipes of a manager's HTML export.
+template <typename Handler>
+void for_each_div_of_class(const html_document& page, std::string_view word, Handler&& handle) {
+    for (const xmlNode* node = page.root(); node;) {
+        const bool found = is_element(node, "div") && has_class(node, word);
+        if (found) handle(node);
+        node = next_node(node, page.root(), !found);
+    }
+}

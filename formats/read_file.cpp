@@ -219,6 +219,13 @@ void read_entry(std::string_view bytes, const std::string& label, const std::str
     if (start.starts_with(byte_order_mark)) start.remove_prefix(byte_order_mark.size());
     const recipe_format* format = find_recipe_format(start, file_name);
     const auto note = [&](const std::string& text) { report.notes.push_back(label.empty() ? text : label + ": " + text); };
+    // Larderon's own recipe files come zipped too, in its backup archive.
+    if (is_recipe_file(start)) {
+        if (bytes.size() > largest_recipe_file) return note("refused: a recipe file holds at most 1 MB");
+        sink.take_as_is(recipe_from_bytes(std::string(bytes)), bytes);
+        count_from(report, "Larderon", 1);
+        return;
+    }
     if (format == nullptr) return;
     if (format->read == nullptr) {
         count_from(report, format->name, read_mealmaster_bytes(bytes, sink));

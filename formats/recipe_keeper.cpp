@@ -31,8 +31,7 @@ found_recipe read_recipe(const xmlNode* div) {
         else read = false;
         node = next_node(node, div, !read);
     }
-    if (!notes.empty()) recipe.directions.push_back("Notes:");
-    recipe.directions.insert(recipe.directions.end(), notes.begin(), notes.end());
+    add_notes(recipe, notes);
     apply_yield(recipe, yield);
     if (!source.empty()) set_source(recipe, source, "");
     return recipe;
@@ -42,11 +41,7 @@ read_result read_here(std::string_view bytes) {
     const html_document page = parse_html(text_to_utf8(bytes));
     if (!page.tree) return {{}, {"The page " + page.failure + "."}};
     read_result result;
-    for (const xmlNode* node = page.root(); node;) {
-        const bool recipe = is_element(node, "div") && has_class(node, "recipe-details");
-        if (recipe) result.recipes.push_back(read_recipe(node));
-        node = next_node(node, page.root(), !recipe);
-    }
+    for_each_div_of_class(page, "recipe-details", [&](const xmlNode* div) { result.recipes.push_back(read_recipe(div)); });
     return result;
 }
 

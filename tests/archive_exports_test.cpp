@@ -160,6 +160,18 @@ std::vector<std::string> read_zip(const std::string& bytes) {
 
 }  // namespace
 
+// Larderon's own backup archive brings its recipe files into another
+// collection as they are; its indexes are no recipes.
+TEST_F(archive_exports_test, a_backup_archive_gives_its_recipe_files_as_they_are) {
+    const std::string tea = "\"Mint Tea\",\"Ann\",\"Garden\"\r\n\"\",2\r\n1\r\n\"mint\"\r\n1\r\n\"Steep.\"\r\n";
+    write_whole_file("ldr_backup.zip", zip_of({{"Mint Tea1.rcp", tea},
+                                               {"default.ldr", "1\r\n\"Mint Tea\",\"Ann\",\"Garden\",\"Mint Tea1.rcp\"\r\n"}}));
+    const outcome result = run("collection", {"ldr_backup.zip"});
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(result.out, summary("1 recipes from 1 file", "From Larderon 1.\n"));
+    EXPECT_EQ(read_whole_file(collection / "Mint Tea1.rcp"), tea);
+}
+
 TEST_F(archive_exports_test, archive_limits_hold_at_their_edges) {
     const std::string three_deep = zip_of({{"b.zip", zip_of({{"c.zip", zip_of({{"r.json", "{}"}})}})}});
     EXPECT_EQ(read_zip(three_deep), (std::vector<std::string>{"b.zip: c.zip: r.json"}));
