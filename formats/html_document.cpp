@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <climits>
 
+#include "formats/charset.h"
+
 namespace {
 
 void say_nothing(void*, const char*, ...) {}
@@ -123,4 +125,17 @@ bool has_class(const xmlNode* element, std::string_view word) {
         start = end + 1;
     }
     return false;
+}
+
+read_result read_recipe_blocks(std::string_view bytes, std::string_view word,
+                               found_recipe (*read_block)(const xmlNode* div)) {
+    const html_document page = parse_html(text_to_utf8(bytes));
+    if (!page.tree) return {{}, {"The page " + page.failure + "."}};
+    read_result result;
+    for (const xmlNode* node = page.root(); node;) {
+        const bool found = is_element(node, "div") && has_class(node, word);
+        if (found) result.recipes.push_back(read_block(node));
+        node = next_node(node, page.root(), !found);
+    }
+    return result;
 }

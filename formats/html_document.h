@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "formats/found_recipe.h"
+
 // Pages are parsed by libxml2's HTML parser, which stays linear in time on
 // every nesting shape. Its tree differs from a browser's only where markup
 // is badly misnested. A parse deeper than html_depth_limit stops; real pages
@@ -35,13 +37,7 @@ bool has_attribute(const xmlNode* element, std::string_view name);
 std::string_view attribute(const xmlNode* element, std::string_view name);
 // Whether the element's class attribute holds the word.
 bool has_class(const xmlNode* element, std::string_view word);
-// Each outermost <div> of a page whose class holds the word, in page order:
-// the recipes of a manager's HTML export.
-template <typename Handler>
-void for_each_div_of_class(const html_document& page, std::string_view word, Handler&& handle) {
-    for (const xmlNode* node = page.root(); node;) {
-        const bool found = is_element(node, "div") && has_class(node, word);
-        if (found) handle(node);
-        node = next_node(node, page.root(), !found);
-    }
-}
+// The recipes of a manager's HTML export in any character set: one from
+// each outermost <div> whose class holds the word, in page order.
+read_result read_recipe_blocks(std::string_view bytes, std::string_view word,
+                               found_recipe (*read_block)(const xmlNode* div));

@@ -37,14 +37,6 @@ found_recipe read_recipe(const xmlNode* div) {
     return recipe;
 }
 
-read_result read_here(std::string_view bytes) {
-    const html_document page = parse_html(text_to_utf8(bytes));
-    if (!page.tree) return {{}, {"The page " + page.failure + "."}};
-    read_result result;
-    for_each_div_of_class(page, "recipe-details", [&](const xmlNode* div) { result.recipes.push_back(read_recipe(div)); });
-    return result;
-}
-
 }  // namespace
 
 // The class alone is common on web pages; the property names are Recipe Keeper's own.
@@ -55,5 +47,5 @@ bool is_recipe_keeper(std::string_view start, std::string_view) {
 }
 
 read_result read_recipe_keeper(std::string_view bytes, const std::string&) {
-    return read_in_child([&] { return read_here(bytes); }, "page");
+    return read_in_child([&] { return read_recipe_blocks(bytes, "recipe-details", read_recipe); }, "page");
 }
