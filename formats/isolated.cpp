@@ -34,7 +34,7 @@ std::string read_all(int fd) {
 }
 
 // The child's address space now, from /proc; 0 when it cannot be told.
-std::size_t address_space_size() {
+[[maybe_unused]] std::size_t address_space_size() {
     std::FILE* statm = std::fopen("/proc/self/statm", "r");
     if (!statm) return 0;
     unsigned long pages = 0;
