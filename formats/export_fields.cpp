@@ -89,10 +89,15 @@ std::vector<std::string> text_paragraphs(std::string_view text) {
 }
 
 std::vector<std::string> plain_lines(std::string_view text) {
-    std::string lines(text);
-    for (std::string_view separator : {"\u2028", "\u2029"})
-        for (size_t at = lines.find(separator); at != std::string::npos; at = lines.find(separator, at))
-            lines.replace(at, separator.size(), "\n");
+    std::string lines;
+    lines.reserve(text.size());
+    for (size_t at = 0; at < text.size();) {
+        const std::string_view next = text.substr(at, 3);
+        const bool separator = next == "\u2028" || next == "\u2029";
+        if (separator) lines += '\n';
+        else lines += text[at];
+        at += separator ? 3 : 1;
+    }
     std::vector<std::string> result;
     size_t start = 0;
     while (start <= lines.size()) {

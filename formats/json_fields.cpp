@@ -34,7 +34,7 @@ bool opens_with(std::string_view start, char bracket) {
 }
 
 bool names_key(std::string_view start, std::string_view key) {
-    const std::string quoted = "\"" + std::string(key) + "\"";
+    const std::string quoted = std::string("\"").append(key).append("\"");
     for (size_t at = start.find(quoted); at != std::string_view::npos; at = start.find(quoted, at + 1)) {
         const size_t after = start.find_first_not_of(" \t\r\n", at + quoted.size());
         if (after != std::string_view::npos && start[after] == ':') return true;

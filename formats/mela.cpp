@@ -13,7 +13,7 @@ namespace {
 
 // Whether the key's value is a string: Mela's ingredients are one text.
 bool names_text(std::string_view start, std::string_view key) {
-    const std::string quoted = "\"" + std::string(key) + "\"";
+    const std::string quoted = std::string("\"").append(key).append("\"");
     const size_t at = start.find(quoted);
     if (at == std::string_view::npos) return false;
     const size_t colon = start.find_first_not_of(" \t\r\n", at + quoted.size());

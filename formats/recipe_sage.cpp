@@ -27,7 +27,7 @@ void add_lines(std::vector<std::string>& lines, const std::string& text) {
 
 bool is_type(const json& item, std::string_view type) {
     const std::string given = text_at(item, "@type");
-    return given == type || given.ends_with("/" + std::string(type));
+    return given == type || given.ends_with(std::string("/").append(type));
 }
 
 // HowToStep items, and HowToSection items whose title is in "name" (newer)
