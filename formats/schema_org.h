@@ -6,9 +6,11 @@
 #include "formats/found_recipe.h"
 
 // schema.org Recipe data: JSON-LD and microdata in web pages, and JSON files.
+// Each recipe goes to `take` as it is found (result_bytes.h); without one,
+// the result holds them.
 
 // A saved web page in any character set. The file's name (the format
 // list's second argument) never becomes the source.
-read_result read_recipe_page(std::string_view bytes, const std::string& file_name);
+read_result read_recipe_page(std::string_view bytes, const std::string& file_name, const found_taker& take = {});
 // A JSON file holding one or more Recipe objects.
-read_result read_recipe_json(std::string_view bytes, const std::string& file_name);
+read_result read_recipe_json(std::string_view bytes, const std::string& file_name, const found_taker& take = {});
