@@ -68,13 +68,35 @@ page_parts read_page_parts(const xmlNode* document) {
     return parts;
 }
 
+// What the lenient reader left out of the recipe's long lists, counted in
+// the recipe so that the summary says how long they were.
+void count_left_out(const json& recipe, found_recipe& found) {
+    const auto cuts = recipe.find(json_left_out_key);
+    if (cuts == recipe.end() || !cuts->is_object()) return;
+    const auto cut = [&](const char* list, std::size_t which) -> uint64_t {
+        const auto counts = cuts->find(list);
+        if (counts == cuts->end() || !counts->is_array() || counts->size() != 2) return 0;
+        const json& count = (*counts)[which];
+        return count.is_number_unsigned() ? count.get<uint64_t>() : 0;
+    };
+    // The older "ingredients" is read only where "recipeIngredient" is empty.
+    found.ingredients_left_out = cut("recipeIngredient", 0);
+    if (found.ingredients_left_out == 0 && found.ingredients.size() >= json_list_limit)
+        found.ingredients_left_out = cut("ingredients", 0);
+    found.direction_bytes_left_out = cut("recipeInstructions", 1);
+}
+
 // Maps every recipe in the values, which may refer to each other by "@id",
 // and hands each on.
 void take_recipes(std::span<const json> values, const recipe_origin& origin, const found_taker& take) {
     std::vector<const json*> recipes;
     schema_ids ids;
     for (const json& value : values) find_recipes(value, recipes, ids);
-    for (const json* recipe : recipes) take(map_recipe(*recipe, ids, origin));
+    for (const json* recipe : recipes) {
+        found_recipe found = map_recipe(*recipe, ids, origin);
+        count_left_out(*recipe, found);
+        take(std::move(found));
+    }
 }
 
 // Without an "@id" no part of the text refers to another, so each value can
