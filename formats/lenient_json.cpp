@@ -146,7 +146,8 @@ mended mend_value(std::string_view text, std::size_t at, std::size_t& values, st
             if (!list.started) list.started = true, list.texts = c != '{' && c != '[';
             if (list.texts && ++list.items > json_list_limit) {
                 const std::size_t after = skip_value(text, at);
-                list.cut_bytes += after > at ? after - at : 1;
+                const std::size_t length = after > at ? after - at : 1;
+                list.cut_bytes += text[at] == '"' && length >= 2 ? length - 2 : length;  // a text's quotes aside
                 at = after > at ? after : at + 1;
                 ++m.dropped;
                 continue;
