@@ -118,8 +118,9 @@ std::string dropped_note(std::size_t dropped) {
 }
 
 read_result read_page_here(std::string_view bytes, const found_taker& take) {
-    const std::string page = page_to_utf8(bytes);
+    std::string page = page_to_utf8(bytes);
     html_document document = parse_html(page);
+    page = {};  // the tree holds its own copy of every text
     if (!document.tree) return {{}, {"The page " + document.failure + "."}};
     const page_parts parts = read_page_parts(document.root());
     const std::vector<json> microdata = read_microdata_recipes(document.root());
