@@ -128,9 +128,9 @@ read_result read_page_here(std::string_view bytes, const found_taker& take) {
 
     read_result result;
     const recipe_origin origin{!parts.canonical.empty() ? parts.canonical : parts.og_url};
-    std::unordered_set<std::string> json_ld_names;
+    std::unordered_set<std::string> json_ld_names;  // kept only to tell microdata repeats
     const found_taker take_json_ld = [&](found_recipe&& recipe) {
-        json_ld_names.insert(recipe.name);
+        if (!microdata.empty()) json_ld_names.insert(recipe.name);
         take(std::move(recipe));
     };
     // Blocks may refer to each other; then all are read before any is mapped.
