@@ -59,7 +59,8 @@ bool may_be_mealmaster(std::string_view start, std::string_view) {
 
 // A reader that gives back all it finds at once.
 template <read_result (*read_whole)(std::string_view, const std::string&)>
-read_result whole(std::string_view bytes, const std::string& file_name, const found_taker&) {
+read_result whole(std::string_view bytes, const std::string& file_name, const found_taker&,
+                  const std::function<void()>&) {
     return read_whole(bytes, file_name);
 }
 

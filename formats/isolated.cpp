@@ -59,7 +59,7 @@ constexpr int out_of_memory_status = 3;
 
 isolated_run run_isolated_sending(const std::function<void(const byte_sender& send)>& work,
                                   const std::function<void(std::string_view piece)>& take, int cpu_seconds,
-                                  std::size_t memory_bytes) {
+                                  std::size_t memory_bytes, const std::function<void()>& forked) {
     const byte_sender take_here = [&](std::string_view piece) { return take(piece), true; };
     int ends[2];
     if (::pipe2(ends, O_CLOEXEC) != 0) return work(take_here), isolated_run{true, {}, {}};
@@ -84,6 +84,7 @@ isolated_run run_isolated_sending(const std::function<void(const byte_sender& se
         }
     }
     ::close(ends[1]);
+    if (forked) forked();
     read_all(ends[0], take);
     ::close(ends[0]);
     int status = 0;

@@ -27,8 +27,11 @@ isolated_run run_isolated(const std::function<std::string()>& work, int cpu_seco
 // The same for work that gives its output in pieces, through `send`, as it
 // goes: each piece reaches `take` in this process while the child works on,
 // so that neither side need hold the whole output. `output` stays empty, and
-// what `take` was given before a failure stays given.
+// what `take` was given before a failure stays given. `forked` runs here as
+// soon as the child has its own copy of this process's memory, to free what
+// only the work needs.
 using byte_sender = std::function<bool(std::string_view piece)>;  // false: nobody reads any more
 isolated_run run_isolated_sending(const std::function<void(const byte_sender& send)>& work,
                                   const std::function<void(std::string_view piece)>& take, int cpu_seconds,
-                                  std::size_t memory_bytes = isolated_memory_limit);
+                                  std::size_t memory_bytes = isolated_memory_limit,
+                                  const std::function<void()>& forked = {});

@@ -101,13 +101,13 @@ void hand_on(const found_recipe& found, recipe_sink& sink) {
 // Reads a document held in memory through its format; the recipes reach the
 // sink as the reader finds them. Gives the number of recipes.
 uint64_t read_held(std::string_view bytes, const std::string& file_name, const recipe_format& format,
-                   recipe_sink& sink, read_result& result) {
+                   recipe_sink& sink, read_result& result, const std::function<void()>& release = {}) {
     uint64_t recipes = 0;
     const found_taker take = [&](found_recipe&& found) {
         ++recipes;
         hand_on(found, sink);
     };
-    result = format.read(bytes, file_name, take);
+    result = format.read(bytes, file_name, take, release);
     for (found_recipe& found : result.recipes) take(std::move(found));
     result.recipes = {};
     return recipes;
@@ -121,7 +121,8 @@ void read_document(const std::string& path, const std::string& file_name, const 
     if (report.error != 0) return;
     sink.bytes_read(bytes.size());
     read_result result;
-    report.recipes = read_held(bytes, file_name, format, sink, result) > 0;
+    // A reader in a child process lets go of the bytes here once the child has them.
+    report.recipes = read_held(bytes, file_name, format, sink, result, [&] { bytes = std::string(); }) > 0;
     report.notes = std::move(result.notes);
     report.pictures = static_cast<uint64_t>(result.pictures);
 }

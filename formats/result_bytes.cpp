@@ -140,7 +140,7 @@ struct record_stream {
 }  // namespace
 
 read_result read_in_child(const std::function<read_result(const found_taker& take)>& read, const std::string& what,
-                          const found_taker& take) {
+                          const found_taker& take, const std::function<void()>& forked) {
     constexpr int cpu_seconds = 30;
     read_result collected;
     const found_taker collect = [&](found_recipe&& recipe) { collected.recipes.push_back(std::move(recipe)); };
@@ -158,7 +158,7 @@ read_result read_in_child(const std::function<read_result(const found_taker& tak
             put_end(out, rest);
             send(out);
         },
-        [&](std::string_view piece) { stream.add(piece); }, cpu_seconds);
+        [&](std::string_view piece) { stream.add(piece); }, cpu_seconds, isolated_memory_limit, forked);
     if (run.finished && stream.whole()) {
         collected.notes = std::move(stream.rest.notes);
         collected.pictures = stream.rest.pictures;

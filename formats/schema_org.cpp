@@ -173,10 +173,14 @@ read_result read_json_here(std::string_view bytes, const found_taker& take) {
 
 }  // namespace
 
-read_result read_recipe_page(std::string_view bytes, const std::string&, const found_taker& take) {
-    return read_in_child([&](const found_taker& found) { return read_page_here(bytes, found); }, "page", take);
+read_result read_recipe_page(std::string_view bytes, const std::string&, const found_taker& take,
+                             const std::function<void()>& release) {
+    return read_in_child([&](const found_taker& found) { return read_page_here(bytes, found); }, "page", take,
+                         release);
 }
 
-read_result read_recipe_json(std::string_view bytes, const std::string&, const found_taker& take) {
-    return read_in_child([&](const found_taker& found) { return read_json_here(bytes, found); }, "file", take);
+read_result read_recipe_json(std::string_view bytes, const std::string&, const found_taker& take,
+                             const std::function<void()>& release) {
+    return read_in_child([&](const found_taker& found) { return read_json_here(bytes, found); }, "file", take,
+                         release);
 }

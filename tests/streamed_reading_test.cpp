@@ -7,6 +7,7 @@
 #include "formats/fit_recipe.h"
 #include "formats/read_file.h"
 #include "formats/result_bytes.h"
+#include "formats/schema_org.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -97,6 +98,21 @@ TEST(streamed_reading, recipes_given_before_the_child_fails_stay_given_and_the_f
     ASSERT_EQ(whole.recipes.size(), 2u);
     EXPECT_EQ(whole.recipes[1].name, "B");
     EXPECT_EQ(whole.notes, std::vector<std::string>{"n"});
+}
+
+TEST(streamed_reading, the_bytes_here_are_let_go_once_the_child_has_its_copy) {
+    std::string json = R"([{"@type": "Recipe", "name": "Tea"}, {"@type": "Recipe", "name": "Jam"}])";
+    std::vector<std::string> names;
+    bool released = false;
+    const read_result result = read_recipe_json(
+        json, "t.json", [&](found_recipe&& recipe) { names.push_back(recipe.name); },
+        [&] {
+            released = true;
+            json.assign(json.size(), 'x');  // the child must not see this
+        });
+    EXPECT_TRUE(released);
+    EXPECT_EQ(names, (std::vector<std::string>{"Tea", "Jam"}));
+    EXPECT_TRUE(result.notes.empty());
 }
 
 class streamed_reading_test : public larder_test {};
