@@ -90,15 +90,16 @@ struct open_value {
     std::size_t items = 0;    // the items of a list of texts
     std::size_t cut_bytes = 0;  // the bytes of the items left out of it
     bool name_next = false;   // an object's next text is the name of a member
-    std::string name;         // the name of the member being read, as copied
+    std::size_t name_at = 0;    // where the name of the member being read was copied to
+    std::size_t name_size = 0;  // (0: none); text before it is never changed again
     std::string cuts;         // its lists that were cut, as members of json_left_out_key
 };
 
 // Notes in the object that held it what a list lost, as "name":[items,bytes].
-void note_cut(const open_value& list, open_value& object) {
-    if (list.kind != '[' || list.items <= json_list_limit || object.kind != '{' || object.name.empty()) return;
+void note_cut(const open_value& list, open_value& object, const std::string& copied) {
+    if (list.kind != '[' || list.items <= json_list_limit || object.kind != '{' || object.name_size == 0) return;
     if (!object.cuts.empty()) object.cuts += ',';
-    object.cuts += object.name + ":[" + std::to_string(list.items - json_list_limit) + "," +
+    object.cuts += copied.substr(object.name_at, object.name_size) + ":[" + std::to_string(list.items - json_list_limit) + "," +
                    std::to_string(list.cut_bytes) + "]";
 }
 
@@ -161,7 +162,8 @@ mended mend_value(std::string_view text, std::size_t at, std::size_t& values, st
             const std::size_t start = m.text.size();
             copy_string(text, at, m.text);
             if (!open.empty() && open.back().name_next) {
-                open.back().name = m.text.substr(start);
+                open.back().name_at = start;
+                open.back().name_size = m.text.size() - start;
                 open.back().name_next = false;
             }
             whole = depth == 0;
@@ -177,14 +179,14 @@ mended mend_value(std::string_view text, std::size_t at, std::size_t& values, st
                     m.failure = "nested more than " + std::to_string(json_depth_limit) + " deep";
                     return m;
                 }
-                open.push_back({.kind = c, .name_next = c == '{', .name = {}, .cuts = {}});
+                open.push_back({.kind = c, .name_next = c == '{', .cuts = {}});
             } else if (c == '}' || c == ']') {
                 if (last != npos && m.text[last] == ',') m.text.erase(last, 1);
                 whole = --depth <= 0;
                 if (!open.empty()) {
                     const open_value closed = std::move(open.back());
                     open.pop_back();
-                    if (!open.empty()) note_cut(closed, open.back());
+                    if (!open.empty()) note_cut(closed, open.back(), m.text);
                     if (c == '}' && !closed.cuts.empty())
                         m.text += ",\"" + std::string(json_left_out_key) + "\":{" + closed.cuts + "}";
                 }
