@@ -57,27 +57,34 @@ bool may_be_mealmaster(std::string_view start, std::string_view) {
     return is_text(start);
 }
 
+// A reader that gives back all it finds at once.
+template <read_result (*read_whole)(std::string_view, const std::string&)>
+read_result whole(std::string_view bytes, const std::string& file_name, const found_taker&,
+                  const std::function<void()>&) {
+    return read_whole(bytes, file_name);
+}
+
 const recipe_format formats[] = {
-    {"MasterCook", is_mastercook_xml, read_mastercook_xml},
-    {"Gourmet", is_gourmet, read_gourmet},
-    {"KRecipes", is_krecipes, read_krecipes},
-    {"MyCookbook", is_my_cookbook, read_my_cookbook},
-    {"Plan to Eat", is_plan_to_eat, read_plan_to_eat},
-    {"My Recipe Box", is_my_recipe_box, read_my_recipe_box},
-    {"Chowdown", is_chowdown, read_chowdown},
-    {"RezKonv", is_rezkonv, read_rezkonv},
-    {"MasterCook", is_mastercook_text, read_mastercook_text},
-    {"Cooklang", is_cooklang, read_cooklang},
-    {"Copy Me That", is_copy_me_that, read_copy_me_that},
-    {"Recipe Keeper", is_recipe_keeper, read_recipe_keeper},
+    {"MasterCook", is_mastercook_xml, whole<read_mastercook_xml>},
+    {"Gourmet", is_gourmet, whole<read_gourmet>},
+    {"KRecipes", is_krecipes, whole<read_krecipes>},
+    {"MyCookbook", is_my_cookbook, whole<read_my_cookbook>},
+    {"Plan to Eat", is_plan_to_eat, whole<read_plan_to_eat>},
+    {"My Recipe Box", is_my_recipe_box, whole<read_my_recipe_box>},
+    {"Chowdown", is_chowdown, whole<read_chowdown>},
+    {"RezKonv", is_rezkonv, whole<read_rezkonv>},
+    {"MasterCook", is_mastercook_text, whole<read_mastercook_text>},
+    {"Cooklang", is_cooklang, whole<read_cooklang>},
+    {"Copy Me That", is_copy_me_that, whole<read_copy_me_that>},
+    {"Recipe Keeper", is_recipe_keeper, whole<read_recipe_keeper>},
     {"web pages", is_web_page, read_recipe_page},
-    {"Paprika", is_paprika, read_paprika},
-    {"Mealie", is_mealie_backup, read_mealie_backup},
-    {"Mealie", is_mealie_recipe, read_mealie_recipe},
-    {"Tandoor", is_tandoor, read_tandoor},
-    {"Mela", is_mela, read_mela},
-    {"RecipeSage", is_recipe_sage, read_recipe_sage},
-    {"Nextcloud Cookbook", is_nextcloud, read_nextcloud},
+    {"Paprika", is_paprika, whole<read_paprika>},
+    {"Mealie", is_mealie_backup, whole<read_mealie_backup>},
+    {"Mealie", is_mealie_recipe, whole<read_mealie_recipe>},
+    {"Tandoor", is_tandoor, whole<read_tandoor>},
+    {"Mela", is_mela, whole<read_mela>},
+    {"RecipeSage", is_recipe_sage, whole<read_recipe_sage>},
+    {"Nextcloud Cookbook", is_nextcloud, whole<read_nextcloud>},
     {"schema.org JSON", is_json, read_recipe_json},
     {"MealMaster", may_be_mealmaster, nullptr},
 };

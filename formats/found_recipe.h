@@ -1,4 +1,6 @@
 #pragma once
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -13,7 +15,14 @@ struct found_recipe {
     int servings = 0;  // 0: not given
     std::vector<std::string> ingredients;
     std::vector<std::string> directions;
+    // What the reader could not keep of lists of absurd length (a JSON list
+    // keeps its first 1,000 items), so that the summary still counts it.
+    uint64_t ingredients_left_out = 0;
+    uint64_t direction_bytes_left_out = 0;
 };
+
+// Takes each recipe as a reader finds it, so that no list of them all is held.
+using found_taker = std::function<void(found_recipe&&)>;
 
 // What a reader found in one document.
 struct read_result {

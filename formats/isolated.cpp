@@ -12,7 +12,7 @@
 
 namespace {
 
-bool write_all(int fd, const std::string& bytes) {
+bool write_all(int fd, std::string_view bytes) {
     for (std::size_t done = 0; done < bytes.size();) {
         const ssize_t wrote = ::write(fd, bytes.data() + done, bytes.size() - done);
         if (wrote < 0 && errno == EINTR) continue;
@@ -22,14 +22,13 @@ bool write_all(int fd, const std::string& bytes) {
     return true;
 }
 
-std::string read_all(int fd) {
-    std::string bytes;
+void read_all(int fd, const std::function<void(std::string_view)>& take) {
     char chunk[65536];
     for (;;) {
         const ssize_t got = ::read(fd, chunk, sizeof chunk);
         if (got < 0 && errno == EINTR) continue;
-        if (got <= 0) return bytes;
-        bytes.append(chunk, static_cast<std::size_t>(got));
+        if (got <= 0) return;
+        take(std::string_view(chunk, static_cast<std::size_t>(got)));
     }
 }
 
@@ -58,14 +57,17 @@ constexpr int out_of_memory_status = 3;
 
 }  // namespace
 
-isolated_run run_isolated(const std::function<std::string()>& work, int cpu_seconds, std::size_t memory_bytes) {
+isolated_run run_isolated_sending(const std::function<void(const byte_sender& send)>& work,
+                                  const std::function<void(std::string_view piece)>& take, int cpu_seconds,
+                                  std::size_t memory_bytes, const std::function<void()>& forked) {
+    const byte_sender take_here = [&](std::string_view piece) { return take(piece), true; };
     int ends[2];
-    if (::pipe2(ends, O_CLOEXEC) != 0) return {true, work(), {}};
+    if (::pipe2(ends, O_CLOEXEC) != 0) return work(take_here), isolated_run{true, {}, {}};
     const pid_t child = ::fork();
     if (child < 0) {
         ::close(ends[0]);
         ::close(ends[1]);
-        return {true, work(), {}};
+        return work(take_here), isolated_run{true, {}, {}};
     }
     if (child == 0) {
         ::close(ends[0]);
@@ -74,25 +76,36 @@ isolated_run run_isolated(const std::function<std::string()>& work, int cpu_seco
         limit_address_space(memory_bytes);
         // _exit: the parent's buffers and exit handlers are not the child's to run.
         try {
-            ::_exit(write_all(ends[1], work()) ? 0 : 1);
+            bool sent = true;
+            work([&](std::string_view piece) { return sent = sent && write_all(ends[1], piece); });
+            ::_exit(sent ? 0 : 1);
         } catch (const std::bad_alloc&) {
             ::_exit(out_of_memory_status);
         }
     }
     ::close(ends[1]);
-    isolated_run run;
-    run.output = read_all(ends[0]);
+    if (forked) forked();
+    read_all(ends[0], take);
     ::close(ends[0]);
     int status = 0;
     while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
+    isolated_run run;
     run.finished = WIFEXITED(status) && WEXITSTATUS(status) == 0;
     if (run.finished) return run;
-    run.output.clear();
     const bool out_of_time = WIFSIGNALED(status) && (WTERMSIG(status) == SIGXCPU || WTERMSIG(status) == SIGKILL);
     const bool out_of_memory = WIFEXITED(status) && WEXITSTATUS(status) == out_of_memory_status;
     run.failure = out_of_time     ? "it takes more than " + std::to_string(cpu_seconds) + " seconds to read"
                   : out_of_memory ? "it needs more than " + std::to_string(memory_bytes >> 20) + " MB of memory to read"
                                   : "the reader stopped on it";
+    return run;
+}
+
+isolated_run run_isolated(const std::function<std::string()>& work, int cpu_seconds, std::size_t memory_bytes) {
+    std::string output;
+    isolated_run run = run_isolated_sending([&](const byte_sender& send) { send(work()); },
+                                            [&](std::string_view piece) { output.append(piece); }, cpu_seconds,
+                                            memory_bytes);
+    if (run.finished) run.output = std::move(output);
     return run;
 }

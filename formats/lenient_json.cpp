@@ -88,7 +88,20 @@ struct open_value {
     bool started = false;     // an array's first item is seen
     bool texts = false;       // then whether it is a list of texts
     std::size_t items = 0;    // the items of a list of texts
+    std::size_t cut_bytes = 0;  // the bytes of the items left out of it
+    bool name_next = false;   // an object's next text is the name of a member
+    std::size_t name_at = 0;    // where the name of the member being read was copied to
+    std::size_t name_size = 0;  // (0: none); text before it is never changed again
+    std::string cuts;         // its lists that were cut, as members of json_left_out_key
 };
+
+// Notes in the object that held it what a list lost, as "name":[items,bytes].
+void note_cut(const open_value& list, open_value& object, const std::string& copied) {
+    if (list.kind != '[' || list.items <= json_list_limit || object.kind != '{' || object.name_size == 0) return;
+    if (!object.cuts.empty()) object.cuts += ',';
+    object.cuts += copied.substr(object.name_at, object.name_size) + ":[" + std::to_string(list.items - json_list_limit) + "," +
+                   std::to_string(list.cut_bytes) + "]";
+}
 
 bool is_full_list(const std::vector<open_value>& open) {
     return !open.empty() && open.back().texts && open.back().items >= json_list_limit;
@@ -134,6 +147,8 @@ mended mend_value(std::string_view text, std::size_t at, std::size_t& values, st
             if (!list.started) list.started = true, list.texts = c != '{' && c != '[';
             if (list.texts && ++list.items > json_list_limit) {
                 const std::size_t after = skip_value(text, at);
+                const std::size_t length = after > at ? after - at : 1;
+                list.cut_bytes += text[at] == '"' && length >= 2 ? length - 2 : length;  // a text's quotes aside
                 at = after > at ? after : at + 1;
                 ++m.dropped;
                 continue;
@@ -144,7 +159,13 @@ mended mend_value(std::string_view text, std::size_t at, std::size_t& values, st
             continue;
         }
         if (c == '"') {
+            const std::size_t start = m.text.size();
             copy_string(text, at, m.text);
+            if (!open.empty() && open.back().name_next) {
+                open.back().name_at = start;
+                open.back().name_size = m.text.size() - start;
+                open.back().name_next = false;
+            }
             whole = depth == 0;
         } else if (c == '-' || is_digit(c)) {
             copy_number(text, at, m.text);
@@ -158,11 +179,19 @@ mended mend_value(std::string_view text, std::size_t at, std::size_t& values, st
                     m.failure = "nested more than " + std::to_string(json_depth_limit) + " deep";
                     return m;
                 }
-                open.push_back({c});
+                open.push_back({.kind = c, .name_next = c == '{', .cuts = {}});
             } else if (c == '}' || c == ']') {
                 if (last != npos && m.text[last] == ',') m.text.erase(last, 1);
                 whole = --depth <= 0;
-                if (!open.empty()) open.pop_back();
+                if (!open.empty()) {
+                    const open_value closed = std::move(open.back());
+                    open.pop_back();
+                    if (!open.empty()) note_cut(closed, open.back(), m.text);
+                    if (c == '}' && !closed.cuts.empty())
+                        m.text += ",\"" + std::string(json_left_out_key) + "\":{" + closed.cuts + "}";
+                }
+            } else if (c == ',' && !open.empty() && open.back().kind == '{') {
+                open.back().name_next = true;
             }
             if ((c == '{' || c == '[' || c == ',') && ++values > value_limit) {
                 m.failure = "holds more than " + std::to_string(value_limit) + " values";

@@ -21,10 +21,13 @@
 // keeps its first json_list_limit items: no recipe holds more than 50 lines
 // of a kind, and a file of millions of one-letter ingredients would
 // otherwise take gigabytes. Lists of objects, such as the recipes of a
-// collection, are kept whole.
+// collection, are kept whole. The object that holds a list so cut gets a
+// member json_left_out_key saying what each of its lists lost, as
+// {"recipeIngredient": [items, bytes]}, so that a reader can count it.
 inline constexpr int json_depth_limit = 200;
 inline constexpr std::size_t json_value_limit = 4'000'000;
 inline constexpr std::size_t json_list_limit = 1'000;
+inline constexpr std::string_view json_left_out_key = "@left out";
 
 struct lenient_json {
     std::vector<nlohmann::json> values;

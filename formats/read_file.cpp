@@ -93,6 +93,26 @@ void read_rest(file_pieces& file, const std::string& first, Handler&& handle) {
     }
 }
 
+// Hands a found recipe on with what its reader could not keep of it.
+void hand_on(const found_recipe& found, recipe_sink& sink) {
+    if (!sink.stopped()) sink.take_found(found, {found.ingredients_left_out, found.direction_bytes_left_out});
+}
+
+// Reads a document held in memory through its format; the recipes reach the
+// sink as the reader finds them. Gives the number of recipes.
+uint64_t read_held(std::string_view bytes, const std::string& file_name, const recipe_format& format,
+                   recipe_sink& sink, read_result& result, const std::function<void()>& release = {}) {
+    uint64_t recipes = 0;
+    const found_taker take = [&](found_recipe&& found) {
+        ++recipes;
+        hand_on(found, sink);
+    };
+    result = format.read(bytes, file_name, take, release);
+    for (found_recipe& found : result.recipes) take(std::move(found));
+    result.recipes = {};
+    return recipes;
+}
+
 void read_document(const std::string& path, const std::string& file_name, const recipe_format& format,
                    recipe_sink& sink, file_report& report) {
     std::string bytes;
@@ -100,15 +120,11 @@ void read_document(const std::string& path, const std::string& file_name, const 
     if (report.error == EFBIG) report.limit = largest_document;
     if (report.error != 0) return;
     sink.bytes_read(bytes.size());
-    read_result result = format.read(bytes, file_name);
-    bytes = {};
-    report.recipes = !result.recipes.empty();
+    read_result result;
+    // A reader in a child process lets go of the bytes here once the child has them.
+    report.recipes = read_held(bytes, file_name, format, sink, result, [&] { bytes = std::string(); }) > 0;
     report.notes = std::move(result.notes);
     report.pictures = static_cast<uint64_t>(result.pictures);
-    for (const found_recipe& found : result.recipes) {
-        if (sink.stopped()) return;
-        sink.take_found(found, {});
-    }
 }
 
 void read_recipe_file(const std::string& path, recipe_sink& sink, file_report& report) {
@@ -231,14 +247,11 @@ void read_entry(std::string_view bytes, const std::string& label, const std::str
         count_from(report, format->name, read_mealmaster_bytes(bytes, sink));
         return;
     }
-    read_result result = format->read(bytes, file_name);
+    read_result result;
+    const uint64_t recipes = read_held(bytes, file_name, *format, sink, result);
     for (const std::string& text : result.notes) note(text);
     report.pictures += static_cast<uint64_t>(result.pictures);
-    count_from(report, format->name, result.recipes.size());
-    for (const found_recipe& found : result.recipes) {
-        if (sink.stopped()) return;
-        sink.take_found(found, {});
-    }
+    count_from(report, format->name, recipes);
 }
 
 void read_archive_file(const std::string& path, const std::string& file_name, recipe_sink& sink, file_report& report) {

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <span>
+#include <unordered_set>
 
 #include "formats/charset.h"
 #include "formats/clean_text.h"
@@ -66,13 +68,48 @@ page_parts read_page_parts(const xmlNode* document) {
     return parts;
 }
 
-read_result map_recipes(const std::vector<json>& values, const recipe_origin& origin) {
-    read_result result;
+// What the lenient reader left out of the recipe's long lists, counted in
+// the recipe so that the summary says how long they were.
+void count_left_out(const json& recipe, found_recipe& found) {
+    const auto cuts = recipe.find(json_left_out_key);
+    if (cuts == recipe.end() || !cuts->is_object()) return;
+    const auto cut = [&](const char* list, std::size_t which) -> uint64_t {
+        const auto counts = cuts->find(list);
+        if (counts == cuts->end() || !counts->is_array() || counts->size() != 2) return 0;
+        const json& count = (*counts)[which];
+        return count.is_number_unsigned() ? count.get<uint64_t>() : 0;
+    };
+    // The older "ingredients" is read only where "recipeIngredient" is empty.
+    found.ingredients_left_out = cut("recipeIngredient", 0);
+    if (found.ingredients_left_out == 0 && found.ingredients.size() >= json_list_limit)
+        found.ingredients_left_out = cut("ingredients", 0);
+    found.direction_bytes_left_out = cut("recipeInstructions", 1);
+}
+
+// Maps every recipe in the values, which may refer to each other by "@id",
+// and hands each on.
+void take_recipes(std::span<const json> values, const recipe_origin& origin, const found_taker& take) {
     std::vector<const json*> recipes;
     schema_ids ids;
     for (const json& value : values) find_recipes(value, recipes, ids);
-    for (const json* recipe : recipes) result.recipes.push_back(map_recipe(*recipe, ids, origin));
-    return result;
+    for (const json* recipe : recipes) {
+        found_recipe found = map_recipe(*recipe, ids, origin);
+        count_left_out(*recipe, found);
+        take(std::move(found));
+    }
+}
+
+// Without an "@id" no part of the text refers to another, so each value can
+// be mapped as soon as it is read and its tree dropped: a text of many
+// recipes holds only the one being read.
+bool refers_by_id(std::string_view text) {
+    return text.find("\"@id\"") != std::string_view::npos;
+}
+
+lenient_json read_each_value(std::string_view text, std::size_t value_limit, const recipe_origin& origin,
+                             const found_taker& take) {
+    return read_lenient_json_each(
+        text, [&](json&& value) { take_recipes({&value, 1}, origin, take); }, value_limit);
 }
 
 std::string dropped_note(std::size_t dropped) {
@@ -80,58 +117,55 @@ std::string dropped_note(std::size_t dropped) {
            " were left out.";
 }
 
-read_result read_page_here(std::string_view bytes) {
-    const std::string page = page_to_utf8(bytes);
+read_result read_page_here(std::string_view bytes, const found_taker& take) {
+    std::string page = page_to_utf8(bytes);
     html_document document = parse_html(page);
+    page = {};  // the tree holds its own copy of every text
     if (!document.tree) return {{}, {"The page " + document.failure + "."}};
     const page_parts parts = read_page_parts(document.root());
     const std::vector<json> microdata = read_microdata_recipes(document.root());
     document = {};  // the tree is no longer needed; free it before the JSON is read
 
+    read_result result;
+    const recipe_origin origin{!parts.canonical.empty() ? parts.canonical : parts.og_url};
+    std::unordered_set<std::string> json_ld_names;  // kept only to tell microdata repeats
+    const found_taker take_json_ld = [&](found_recipe&& recipe) {
+        if (!microdata.empty()) json_ld_names.insert(recipe.name);
+        take(std::move(recipe));
+    };
+    // Blocks may refer to each other; then all are read before any is mapped.
+    const bool refers = std::any_of(parts.json_ld.begin(), parts.json_ld.end(), refers_by_id);
     std::vector<json> values;
-    std::vector<std::string> notes;
     std::size_t value_room = json_value_limit;  // for all blocks together
     for (std::size_t i = 0; i < parts.json_ld.size(); ++i) {
-        lenient_json block = parse_lenient_json(parts.json_ld[i], value_room);
+        lenient_json block = refers ? parse_lenient_json(parts.json_ld[i], value_room)
+                                    : read_each_value(parts.json_ld[i], value_room, origin, take_json_ld);
         value_room -= std::min(value_room, block.value_count);
         for (json& value : block.values) values.push_back(std::move(value));
         if (!block.failure.empty())
-            notes.push_back("JSON-LD block " + std::to_string(i + 1) + " could not be read: " + block.failure + ".");
-        if (block.dropped > 0) notes.push_back(dropped_note(block.dropped));
+            result.notes.push_back("JSON-LD block " + std::to_string(i + 1) + " could not be read: " + block.failure + ".");
+        if (block.dropped > 0) result.notes.push_back(dropped_note(block.dropped));
     }
-    const recipe_origin origin{!parts.canonical.empty() ? parts.canonical : parts.og_url};
-    read_result result = map_recipes(values, origin);
-    result.notes = std::move(notes);
+    take_recipes(values, origin, take_json_ld);
     // Pages often mark the same recipe up twice, as JSON-LD and as microdata.
-    const std::size_t from_json_ld = result.recipes.size();
     for (const json& item : microdata) {
         found_recipe recipe = map_recipe(item, {}, origin);
-        const auto same_name = [&](const found_recipe& other) { return other.name == recipe.name; };
-        if (std::none_of(result.recipes.begin(), result.recipes.begin() + from_json_ld, same_name))
-            result.recipes.push_back(std::move(recipe));
+        if (!json_ld_names.contains(recipe.name)) take(std::move(recipe));
     }
     return result;
 }
 
-read_result read_json_here(std::string_view bytes) {
+read_result read_json_here(std::string_view bytes, const found_taker& take) {
     const std::string text = text_to_utf8(bytes);
     const recipe_origin origin{};
-    read_result result;
     lenient_json file;
-    // Without an "@id" no part of the file refers to another, so each value
-    // is mapped as soon as it is read and its tree dropped: a file of many
-    // recipes holds only what they keep.
-    if (text.find("\"@id\"") == std::string::npos) {
-        file = read_lenient_json_each(text, [&](json&& value) {
-            std::vector<const json*> recipes;
-            schema_ids ids;
-            find_recipes(value, recipes, ids);
-            for (const json* recipe : recipes) result.recipes.push_back(map_recipe(*recipe, ids, origin));
-        });
-    } else {
+    if (refers_by_id(text)) {
         file = parse_lenient_json(text);
-        result = map_recipes(file.values, origin);
+        take_recipes(file.values, origin, take);
+    } else {
+        file = read_each_value(text, json_value_limit, origin, take);
     }
+    read_result result;
     if (!file.failure.empty()) result.notes.push_back("The file could not be read as JSON: " + file.failure + ".");
     if (file.dropped > 0) result.notes.push_back(dropped_note(file.dropped));
     return result;
@@ -139,10 +173,14 @@ read_result read_json_here(std::string_view bytes) {
 
 }  // namespace
 
-read_result read_recipe_page(std::string_view bytes, const std::string&) {
-    return read_in_child([&] { return read_page_here(bytes); }, "page");
+read_result read_recipe_page(std::string_view bytes, const std::string&, const found_taker& take,
+                             const std::function<void()>& release) {
+    return read_in_child([&](const found_taker& found) { return read_page_here(bytes, found); }, "page", take,
+                         release);
 }
 
-read_result read_recipe_json(std::string_view bytes, const std::string&) {
-    return read_in_child([&] { return read_json_here(bytes); }, "file");
+read_result read_recipe_json(std::string_view bytes, const std::string&, const found_taker& take,
+                             const std::function<void()>& release) {
+    return read_in_child([&](const found_taker& found) { return read_json_here(bytes, found); }, "file", take,
+                         release);
 }
