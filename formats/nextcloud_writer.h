@@ -1,4 +1,6 @@
 #pragma once
+#include <locale.h>
+
 #include <functional>
 #include <string>
 #include <string_view>
@@ -7,6 +9,7 @@
 #include "storage/recipe.h"
 
 struct archive;
+struct archive_entry;
 
 // Recipes as Nextcloud Cookbook keeps them, in a zip: a folder a recipe,
 // named after it, holding recipe.json (the schema.org object). Folder names
@@ -32,9 +35,13 @@ private:
     int failed();
 
     sink write;
+    locale_t utf8;  // C.UTF-8, or none where the system lacks it
     archive* zip = nullptr;
+    archive_entry* entry = nullptr;
     int failure = 0;  // of the last failed write
     std::unordered_set<std::string> taken;  // folder names given, lower case
+    // Kept from entry to entry, so that their room is reused.
+    std::string path, json;
 };
 
 // A recipe's name (UTF-8) as a folder name: one path component with no "/",

@@ -50,6 +50,29 @@ TEST_F(managers_test, every_export_sample_becomes_exact_recipe_files) {
     EXPECT_EQ(collection_files(collection), collection_files(samples / "expected"));
 }
 
+// MyCookbook exports a zip of its XML and the pictures under images/: the
+// recipes come out as from the XML alone, the picture is counted.
+TEST_F(managers_test, a_my_cookbook_zip_gives_the_recipes_of_its_xml) {
+    const std::string xml = read_whole_file(samples / "my_cookbook/My_cookbook2021_05_01_10_00_00.xml");
+    write_whole_file("cookbook.mcb", zip_of({{"My_cookbook2021_05_01_10_00_00.xml", xml},
+                                             {"images/brownies.jpg", "\xFF\xD8\xFF\xE0 a made-up picture"}}));
+    const fs::path collection = dir / "Larderon";
+    fs::create_directory(collection);
+    std::ostringstream out, err;
+    EXPECT_EQ(import_recipes({"cookbook.mcb"}, {collection.string(), out, err, false}), 0);
+    EXPECT_EQ(err.str(), "");
+    EXPECT_EQ(out.str(), "Imported 2 recipes from 1 file into " + collection.string() +
+                             ".\nFrom MyCookbook 2.\nPictures not kept: 1\n");
+    const file_map files = collection_files(collection);
+    EXPECT_EQ(files.size(), 3u);
+    EXPECT_EQ(files.at("default.ldr"), "2\r\n\"Fudge Brownies\",\"\",\"Angie\",\"Fudge Brownies1.rcp\"\r\n"
+                                       "\"Iced Tea\",\"\",\"\",\"Iced Tea1.rcp\"\r\n");
+    for (const char* name : {"Fudge Brownies1.rcp", "Iced Tea1.rcp"}) {
+        ASSERT_TRUE(files.contains(name)) << name;
+        EXPECT_EQ(files.at(name), read_whole_file(samples / "expected" / name)) << name;
+    }
+}
+
 TEST(managers, each_sample_is_recognised_as_its_format) {
     const std::map<std::string, std::string_view> formats = {
         {"chowdown/peanut-noodles.md", "Chowdown"},

@@ -1,5 +1,7 @@
 #include "tests/test_support.h"
 
+#include <archive.h>
+#include <archive_entry.h>
 #include <unistd.h>
 
 #include <fstream>
@@ -49,4 +51,35 @@ file_map collection_files(const std::filesystem::path& folder) {
         if (entry.is_regular_file() && entry.path().filename() != collection_lock_name)
             files[entry.path().filename().string()] = read_whole_file(entry.path());
     return files;
+}
+
+namespace {
+
+la_ssize_t append_bytes(archive*, void* to, const void* data, size_t size) {
+    static_cast<std::string*>(to)->append(static_cast<const char*>(data), size);
+    return static_cast<la_ssize_t>(size);
+}
+
+}  // namespace
+
+std::string zip_of(const std::vector<std::pair<std::string, std::string>>& entries, int copies) {
+    std::string bytes;
+    archive* writer = archive_write_new();
+    archive_write_set_format_zip(writer);
+    archive_write_set_bytes_in_last_block(writer, 1);
+    archive_write_open(writer, &bytes, nullptr, append_bytes, nullptr);
+    for (int copy = 0; copy < copies; ++copy) {
+        for (const auto& [name, data] : entries) {
+            archive_entry* entry = archive_entry_new();
+            archive_entry_set_pathname(entry, (copies > 1 ? std::to_string(copy) : "").append(name).c_str());
+            archive_entry_set_filetype(entry, AE_IFREG);
+            archive_entry_set_size(entry, static_cast<la_int64_t>(data.size()));
+            archive_write_header(writer, entry);
+            archive_write_data(writer, data.data(), data.size());
+            archive_entry_free(entry);
+        }
+    }
+    archive_write_close(writer);
+    archive_write_free(writer);
+    return bytes;
 }
