@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "formats/isolated.h"
+#include "shell/isolated.h"
 
 // The way back from the child is a stream of records, each its length and
 // its bytes: a recipe ('r') as soon as the reader has it, and last the rest

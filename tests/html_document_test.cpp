@@ -5,7 +5,7 @@
 
 #include "formats/clean_text.h"
 #include "formats/html_document.h"
-#include "formats/isolated.h"
+#include "shell/isolated.h"
 #include "formats/schema_org.h"
 
 namespace {

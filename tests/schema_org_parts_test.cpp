@@ -6,7 +6,7 @@
 
 #include "formats/charset.h"
 #include "formats/clean_text.h"
-#include "formats/isolated.h"
+#include "shell/isolated.h"
 #include "formats/lenient_json.h"
 #include "formats/schema_org.h"
 

@@ -1,4 +1,4 @@
-#include "formats/isolated.h"
+#include "shell/isolated.h"
 
 #include <fcntl.h>
 #include <sys/resource.h>
