@@ -72,12 +72,16 @@ html_document parse_html(std::string_view utf8) {
                                              HTML_PARSE_NONET | HTML_PARSE_COMPACT));
     xmlParserMaxDepth = xml_depth_limit;
     const int error = context->errNo;
+    // libxml2 stops at a text of more than 10 MB in one piece as if out of memory.
+    const xmlError* last = xmlCtxtGetLastError(context);
+    const bool huge_text = last && last->message && std::string_view(last->message).find("huge text") != std::string_view::npos;
     htmlFreeParserCtxt(context);
     // Other errors are faults of the page that the parser has mended; these stop it half-way.
     if (error == XML_ERR_INTERNAL_ERROR || error == XML_ERR_NO_MEMORY || (!result.tree && !text.empty())) {
         result.tree.reset();
         result.failure = error == XML_ERR_INTERNAL_ERROR ? "is nested too deeply to read"
-                                                         : "needs more memory than a page may use to read";
+                         : huge_text ? "holds a text of more than 10 MB in one piece, too long to read"
+                                     : "needs more memory than a page may use to read";
         return result;
     }
     if (result.tree) remove_templates(result.tree.get());

@@ -97,6 +97,13 @@ TEST(html_document, a_page_beyond_the_memory_limit_gets_a_note_and_the_run_goes_
     EXPECT_EQ(run_isolated([&] { return parse_html(page.substr(0, 48000)).failure; }, 10, 64 << 20).output, "");
 }
 
+// libxml2 stops at a text of more than 10 MB in one piece as if out of memory:
+// the note says what it was.
+TEST(html_document, a_text_too_long_in_one_piece_is_named_as_such) {
+    EXPECT_EQ(parse_html("<p>" + std::string((10 << 20) + 1000, 'w') + "</p>").failure,
+              "holds a text of more than 10 MB in one piece, too long to read");
+}
+
 TEST(html_document, references_only_html5_knows_and_windows_1252_numbers_are_decoded) {
     EXPECT_EQ(clean_line("&frac13; cup, &half; tsp, 1&frac23; l &ndash; 180&deg;C &#150; 6&#8211;8 &#128;3 &#129; &apos;x&apos;"),
               "\u2153 cup, \u00bd tsp, 1\u2154 l \u2013 180\u00b0C \u2013 6\u20138 \u20ac3 \u0081 'x'");
