@@ -19,7 +19,7 @@ status=0
 ./home/import-recipes mixed >"$work/out.txt" 2>"$work/err.txt" || status=$?
 [ "$status" -eq 0 ] || fail "the import ended with $status: $(cat "$work/err.txt")"
 [ ! -s "$work/err.txt" ] || fail "the import complained: $(cat "$work/err.txt")"
-printf 'Imported 3 recipes from 3 files into %s.\nNot recipe files: 5 \xe2\x80\x94 1 picture, 4 others: article.html, notes.txt, person.json, photo.jpg, pipe\n' \
+printf 'Imported 3 recipes from 3 files into %s.\nNot recipe files: 5 \xe2\x80\x94 1 picture, 4 others: article.html, notes.txt, person.json, photo.jpg, pipe\nFrom web pages 1, from Larderon 1, from MealMaster 1.\n' \
   "$home" >"$work/expected.txt"
 same "$work/out.txt" "$work/expected.txt" || fail "the summary is not as expected"
 
