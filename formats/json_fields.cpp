@@ -33,13 +33,27 @@ bool opens_with(std::string_view start, char bracket) {
     return first != std::string_view::npos && start[first] == bracket;
 }
 
-bool names_key(std::string_view start, std::string_view key) {
+namespace {
+
+// Where the value of the first member of this name starts; npos when none.
+size_t value_of_key(std::string_view start, std::string_view key) {
     const std::string quoted = std::string("\"").append(key).append("\"");
     for (size_t at = start.find(quoted); at != std::string_view::npos; at = start.find(quoted, at + 1)) {
         const size_t after = start.find_first_not_of(" \t\r\n", at + quoted.size());
-        if (after != std::string_view::npos && start[after] == ':') return true;
+        if (after != std::string_view::npos && start[after] == ':') return start.find_first_not_of(" \t\r\n", after + 1);
     }
-    return false;
+    return std::string_view::npos;
+}
+
+}  // namespace
+
+bool names_key(std::string_view start, std::string_view key) {
+    return value_of_key(start, key) != std::string_view::npos;
+}
+
+bool names_text(std::string_view start, std::string_view key) {
+    const size_t value = value_of_key(start, key);
+    return value != std::string_view::npos && start[value] == '"';
 }
 
 std::string text_at(const json& object, const char* key) {

@@ -14,6 +14,8 @@ std::optional<nlohmann::json> parse_export_json(std::string_view bytes);
 bool opens_with(std::string_view start, char bracket);
 // Whether the start of a JSON document names this key ("uid").
 bool names_key(std::string_view start, std::string_view key);
+// Whether it names this key with a text as its value.
+bool names_text(std::string_view start, std::string_view key);
 
 // A member, or null when `object` is no object or lacks it.
 const nlohmann::json& member_at(const nlohmann::json& object, const char* key);

@@ -9,21 +9,6 @@
 
 using nlohmann::json;
 
-namespace {
-
-// Whether the key's value is a string: Mela's ingredients are one text.
-bool names_text(std::string_view start, std::string_view key) {
-    const std::string quoted = std::string("\"").append(key).append("\"");
-    const size_t at = start.find(quoted);
-    if (at == std::string_view::npos) return false;
-    const size_t colon = start.find_first_not_of(" \t\r\n", at + quoted.size());
-    if (colon == std::string_view::npos || start[colon] != ':') return false;
-    const size_t value = start.find_first_not_of(" \t\r\n", colon + 1);
-    return value != std::string_view::npos && start[value] == '"';
-}
-
-}  // namespace
-
 bool is_mela(std::string_view start, std::string_view) {
     return opens_with(start, '{') && names_key(start, "id") && names_key(start, "title") &&
            (names_text(start, "ingredients") || names_text(start, "instructions"));

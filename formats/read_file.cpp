@@ -165,22 +165,49 @@ text_scan scan_text(file_pieces& file, const std::string& first) {
     return scan;
 }
 
-void read_mealmaster(const std::string& path, const text_scan& scan, recipe_sink& sink, file_report& report) {
-    const bool utf8 = scan.utf8;
-    file_pieces file;
-    if ((report.error = open_pieces(path, file)) != 0) return;
-    mealmaster_reader reader([&](found_recipe&& found, const left_out& extra) {
-        if (!sink.stopped()) sink.take_found(found, extra);
-    });
-    bool first_line = true;
-    line_splitter lines(longest_line, [&](std::string_view line, uint64_t dropped) {
+// MealMaster text as it comes, piece by piece: split into lines, a leading
+// byte order mark dropped, Windows-1252 read as UTF-8, and each recipe handed
+// to the sink as soon as it ends. Files and archive entries share it.
+class mealmaster_feed {
+public:
+    mealmaster_feed(bool utf8, recipe_sink& sink)
+        : utf8(utf8),
+          sink(sink),
+          reader([this](found_recipe&& found, const left_out& extra) {
+              if (this->sink.stopped()) return;
+              ++recipes;
+              this->sink.take_found(found, extra);
+          }),
+          lines(longest_line, [this](std::string_view line, uint64_t dropped) { add_line(line, dropped); }) {}
+
+    void add(std::string_view piece) { lines.add(piece); }
+    // The recipes handed on.
+    uint64_t finish() {
+        lines.finish();
+        reader.finish();
+        return recipes;
+    }
+
+private:
+    void add_line(std::string_view line, uint64_t dropped) {
         if (first_line && line.starts_with(byte_order_mark)) line.remove_prefix(byte_order_mark.size());
         first_line = false;
-        if (utf8)
-            reader.add_line(line, dropped);
-        else
-            reader.add_line(windows_1252_to_utf8(line), dropped);
-    });
+        if (utf8) reader.add_line(line, dropped);
+        else reader.add_line(windows_1252_to_utf8(line), dropped);
+    }
+
+    bool utf8;
+    recipe_sink& sink;
+    bool first_line = true;
+    uint64_t recipes = 0;
+    mealmaster_reader reader;
+    line_splitter lines;
+};
+
+void read_mealmaster(const std::string& path, const text_scan& scan, recipe_sink& sink, file_report& report) {
+    file_pieces file;
+    if ((report.error = open_pieces(path, file)) != 0) return;
+    mealmaster_feed lines(scan.utf8, sink);
     uint64_t left = scan.length;
     read_rest(file, std::string(), [&](std::string_view piece) {
         piece = piece.substr(0, static_cast<size_t>(std::min<uint64_t>(piece.size(), left)));
@@ -190,7 +217,6 @@ void read_mealmaster(const std::string& path, const text_scan& scan, recipe_sink
         return left > 0 && !sink.stopped();
     });
     lines.finish();
-    reader.finish();
     report.error = file.error;
     if (scan.length < file.size) {
         report.notes.push_back("turns into NUL bytes after " + std::to_string(scan.length) +
@@ -211,21 +237,9 @@ void count_from(file_report& report, std::string_view format, uint64_t recipes) 
 uint64_t read_mealmaster_bytes(std::string_view bytes, recipe_sink& sink) {
     utf8_check check;
     check.add(bytes);
-    uint64_t recipes = 0;
-    mealmaster_reader reader([&](found_recipe&& found, const left_out& extra) {
-        if (sink.stopped()) return;
-        ++recipes;
-        sink.take_found(found, extra);
-    });
-    line_splitter lines(longest_line, [&](std::string_view line, uint64_t dropped) {
-        if (check.valid()) reader.add_line(line, dropped);
-        else reader.add_line(windows_1252_to_utf8(line), dropped);
-    });
-    if (bytes.starts_with(byte_order_mark)) bytes.remove_prefix(byte_order_mark.size());
+    mealmaster_feed lines(check.valid(), sink);
     lines.add(bytes);
-    lines.finish();
-    reader.finish();
-    return recipes;
+    return lines.finish();
 }
 
 // One entry of an archive, held in memory, through the format list.
