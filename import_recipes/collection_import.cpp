@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 #include <functional>
+#include <unordered_set>
 
 #include "shell/files.h"
 #include "shell/services.h"
@@ -21,7 +22,7 @@ std::string reason(int error) {
 
 // The source is not compared: the same recipe saved from two places, or
 // named once with a source and once without, is still the same recipe.
-uint64_t hash_of_fields(const std::string& name, const std::string& author) {
+uint64_t hash_of_fields(std::string_view name, std::string_view author) {
     std::string key = name_for_comparing(name);
     key += '\0';
     key += author;
@@ -37,6 +38,14 @@ uint64_t hash_of_ingredients(const recipe& dish) {
     return std::hash<std::string>{}(lines);
 }
 
+uint64_t hash_of_part(std::string_view part) {
+    return std::hash<std::string_view>{}(part);
+}
+
+bool is_digit(char c) {
+    return c >= '0' && c <= '9';
+}
+
 }  // namespace
 
 collection_import::collection_import(std::string dir, bool dry_run) : dir(std::move(dir)), dry_run(dry_run) {}
@@ -47,22 +56,16 @@ collection_import::~collection_import() {
 }
 
 std::string collection_import::open() {
-    const int count = load_index("default.ldr");
+    const size_t count = static_cast<size_t>(load_packed_index("default.ldr", listed));
     if (last_error() != 0 && last_error() != ENOENT)
         return dir + "/default.ldr could not be read: " + reason(last_error()) + ".";
-    std::vector<index_entry>& entries = recipe_index();
-    for (int i = 1; i <= count; ++i) {
-        index_entry& entry = entries[static_cast<size_t>(i)];
-        by_fields.emplace(hash_of_fields(entry.name, entry.author), static_cast<uint32_t>(i - 1));
-        known.push_back({std::move(entry), 0, false});
+    for (size_t place = 0; place < count; ++place) {
+        const entry_fields entry = packed_entry(listed, place);
+        by_fields.add(hash_of_fields(entry.name, entry.author), static_cast<uint32_t>(place + 1));
     }
-    entries.assign(1, index_entry{});
-    listed = known.size();
-    if (dry_run) return "";
-    remove_leftovers();
-    std::vector<std::string> names;
-    if (int failure = list_directory(".", names)) return dir + " could not be read: " + reason(failure) + ".";
-    taken.insert(names.begin(), names.end());
+    ingredients.resize(count);
+    ingredients_read.resize(count);
+    if (!dry_run) remove_leftovers();
     return "";
 }
 
@@ -71,47 +74,69 @@ std::string collection_import::open() {
 void collection_import::remove_leftovers() {
     std::vector<listed_file> left = read_batch_list(run_list_name);
     if (!left.empty()) {
-        std::unordered_set<std::string> indexed;
-        for (size_t i = 0; i < listed; ++i) indexed.insert(known[i].entry.file_name);
+        std::unordered_set<std::string_view> indexed;
+        for (size_t place = 0; place < listed.starts.size(); ++place)
+            indexed.insert(packed_entry(listed, place).file_name);
         std::erase_if(left, [&](const listed_file& file) { return indexed.contains(file.name); });
     }
     remove_left_batch(".", temp_name, run_list_name, left);
     remove_stale_replacements("default.ldr");
 }
 
+entry_fields collection_import::entry_at(size_t place) const {
+    const size_t count = listed.starts.size();
+    return place < count ? packed_entry(listed, place) : packed_entry(added, place - count);
+}
+
 bool collection_import::holds(const recipe& dish) {
-    const uint64_t ingredients = hash_of_ingredients(dish);
+    const uint64_t lines = hash_of_ingredients(dish);
     const std::string name = name_for_comparing(dish.name);
-    auto [first, end] = by_fields.equal_range(hash_of_fields(dish.name, dish.author));
-    for (auto it = first; it != end; ++it) {
-        known_recipe& other = known[it->second];
-        const index_entry& entry = other.entry;
-        if (entry.author != dish.author || name_for_comparing(entry.name) != name) continue;
+    return by_fields.find(hash_of_fields(dish.name, dish.author), [&](uint32_t value) {
+        const size_t place = value - 1;
+        const entry_fields entry = entry_at(place);
+        if (entry.author != dish.author || name_for_comparing(entry.name) != name) return false;
         // A listed recipe's ingredients are read only when name and author match.
-        if (!other.read) {
-            other.ingredients = is_safe_file_name(entry.file_name)
-                                    ? hash_of_ingredients(read_recipe_ingredients(entry.file_name))
-                                    : ~ingredients;
-            other.read = true;
+        if (place < ingredients_read.size() && !ingredients_read[place]) {
+            const std::string file_name(entry.file_name);
+            ingredients[place] =
+                is_safe_file_name(file_name) ? hash_of_ingredients(read_recipe_ingredients(file_name)) : ~lines;
+            ingredients_read[place] = true;
         }
-        if (other.ingredients == ingredients) return true;
+        return ingredients[place] == lines;
+    });
+}
+
+std::string collection_import::add(const recipe& dish, std::string_view bytes) {
+    std::string file_name;
+    if (!dry_run) {
+        std::string failure = write_file(dish, bytes, file_name);
+        if (!failure.empty()) return failure;
+    }
+    by_fields.add(hash_of_fields(dish.name, dish.author), static_cast<uint32_t>(ingredients.size() + 1));
+    ingredients.push_back(hash_of_ingredients(dish));
+    add_packed_entry(added, {dish.name, dish.author, dish.source, file_name});
+    return "";
+}
+
+// Whether another name part may have given this name in this run: "Cake1"
+// with 1 and "Cake" with 11 both make "Cake11". A part gave a name of its
+// own followed by a number only when its last number reached that high.
+bool collection_import::given_by_other_part(std::string_view stem, size_t part_size) const {
+    size_t digits = stem.size();
+    while (digits > 0 && is_digit(stem[digits - 1])) --digits;
+    for (size_t split = digits; split < stem.size(); ++split) {
+        const std::string_view number = stem.substr(split);
+        // Numbers are given without leading zeros, and never past nine digits.
+        if (split == part_size || number[0] == '0' || number.size() > 9) continue;
+        const auto wanted = static_cast<uint32_t>(std::stoul(std::string(number)));
+        if (next_number.find(hash_of_part(stem.substr(0, split)), [&](uint32_t last) { return last >= wanted; }))
+            return true;
     }
     return false;
 }
 
-std::string collection_import::add(const recipe& dish, std::string_view bytes) {
-    known_recipe added{{dish.name, dish.author, dish.source, ""}, hash_of_ingredients(dish), true};
-    if (!dry_run) {
-        std::string failure = write_file(dish, bytes, added.entry.file_name);
-        if (!failure.empty()) return failure;
-    }
-    by_fields.emplace(hash_of_fields(dish.name, dish.author), static_cast<uint32_t>(known.size()));
-    known.push_back(std::move(added));
-    return "";
-}
-
 // The name part, then the first number after it that gives a name no file
-// had when the run began and none has now.
+// has and no other name part of this run gave.
 std::string collection_import::write_file(const recipe& dish, std::string_view bytes, std::string& file_name) {
     if (!batch_open) {
         if (int failure = begin_batch(dir, temp_name, run_list_name, batch))
@@ -119,10 +144,11 @@ std::string collection_import::write_file(const recipe& dish, std::string_view b
         batch_open = true;
     }
     const std::string part = recipe_file_name_part(dish.name);
-    unsigned& number = next_number[std::hash<std::string>{}(part)];
+    uint32_t& number = next_number.at(hash_of_part(part));
     for (;;) {
-        file_name = part + std::to_string(++number) + ".rcp";
-        if (taken.contains(file_name)) continue;
+        file_name = part + std::to_string(++number);
+        if (given_by_other_part(file_name, part.size())) continue;
+        file_name += ".rcp";
         const int failure = add_to_batch(batch, file_name, bytes);
         if (failure == 0) return "";
         if (failure != EEXIST || batch.failed_name != file_name)
@@ -138,13 +164,11 @@ std::string collection_import::finish() {
     }
     // What found duplicates and names is done with: its memory goes before
     // the index needs its own.
+    listed = {};
+    ingredients = {};
+    ingredients_read = {};
     by_fields = {};
-    taken = {};
     next_number = {};
-    known.erase(known.begin(), known.begin() + static_cast<std::ptrdiff_t>(listed));
-    std::vector<index_entry> added;
-    added.reserve(known.size() + listed + 1);  // room for the index's entries too, loaded anew
-    for (; !known.empty(); known.pop_front()) added.push_back(std::move(known.front().entry));
     if (add_entries_to_default_index(std::move(added)) < 0) {
         const int failure = last_error() != 0 ? last_error() : EIO;
         abandon();

@@ -1,20 +1,19 @@
 #pragma once
 #include <cstdint>
-#include <deque>
 #include <string>
 #include <string_view>
-#include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
+#include "import_recipes/hash_slots.h"
 #include "shell/batch_files.h"
+#include "storage/packed_entries.h"
 #include "storage/recipe.h"
-#include "storage/recipe_index.h"
 
 // The collection in the current directory as one import changes it: the
 // recipes it lists already, the new recipe files, written as one batch, and
 // one rewrite of the default index at the end. Memory grows with the number
-// of recipes (their index entries), never with the size of what is read.
+// of recipes, by their index entries packed and about forty bytes more
+// each, never with the size of what is read.
 class collection_import {
 public:
     // `dir` is the collection's directory, the current one, for messages.
@@ -27,6 +26,7 @@ public:
     // Writes the recipe's file (its bytes) under a new name made from the
     // recipe's name and notes its entry; a dry run only notes it.
     std::string add(const recipe& dish, std::string_view bytes);
+    uint64_t added_count() const { return added.starts.size(); }
     // Puts the new files on disk, then lists them in the index with one
     // backup and one rewrite; when that fails they are removed again.
     std::string finish();
@@ -39,23 +39,20 @@ public:
     void abandon();
 
 private:
-    struct known_recipe {
-        index_entry entry;
-        uint64_t ingredients = 0;  // a hash of the ingredient lines
-        bool read = false;         // whether `ingredients` is known yet
-    };
-
     void remove_leftovers();
-    std::string new_file_name(const std::string& name_part);
     std::string write_file(const recipe& dish, std::string_view bytes, std::string& file_name);
+    bool given_by_other_part(std::string_view stem, size_t part_size) const;
+    entry_fields entry_at(size_t place) const;
 
     std::string dir;
     bool dry_run;
-    std::deque<known_recipe> known;  // the listed recipes, then this run's; grows without copying
-    size_t listed = 0;
-    std::unordered_multimap<uint64_t, uint32_t> by_fields;  // name and author to places in `known`
-    std::unordered_set<std::string> taken;                  // the directory's names when the run began
-    std::unordered_map<uint64_t, unsigned> next_number;     // by a name part's hash: the last number given
+    // Places count the listed recipes first, then this run's.
+    packed_entries listed;  // the index's entries when the run began
+    packed_entries added;   // this run's
+    std::vector<uint64_t> ingredients;  // by place: a hash of the ingredient lines
+    std::vector<bool> ingredients_read;  // by listed place: whether its hash is known yet
+    hash_slots by_fields;  // name and author's hash to places, each plus 1
+    hash_slots next_number;  // by a name part's hash: the last number given
     file_batch batch;
     bool batch_open = false;
 };

@@ -94,7 +94,7 @@ std::string encode_text_field(const std::string& text) {
     return encoded;
 }
 
-void append_text_field(std::string& out, const std::string& text) {
+void append_text_field(std::string& out, std::string_view text) {
     out += '"';
     // A double quote inside would end the field early when read back.
     // Fields are short: an inline scan is several times cheaper here than

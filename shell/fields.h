@@ -21,4 +21,4 @@ int64_t read_number_from(const std::string& data, size_t& pos);
 // The field writer's encoding of one text: quoted, each double quote replaced by two apostrophes ('').
 std::string encode_text_field(const std::string& text);
 // Appends that encoding to `out`, as the field writer does for each field.
-void append_text_field(std::string& out, const std::string& text);
+void append_text_field(std::string& out, std::string_view text);

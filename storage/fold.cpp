@@ -1,6 +1,6 @@
 #include "storage/fold.h"
 
-std::string name_for_comparing(const std::string& name) {
+std::string name_for_comparing(std::string_view name) {
     std::string out;
     out.reserve(name.size());
     for (char c : name) {

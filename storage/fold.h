@@ -2,6 +2,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 // Letter case folded for comparing: Windows-1252 text to upper case, the
 // one fold that Search and the import's duplicate check share.
@@ -39,4 +40,4 @@ inline std::string folded(std::string text) {
 
 // The name as the duplicate check compares it: folded, blanks collapsed and
 // none at either end.
-std::string name_for_comparing(const std::string& name);
+std::string name_for_comparing(std::string_view name);

@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <functional>
 #include <utility>
 
 #include "shell/fields.h"
 #include "shell/files.h"
 #include "shell/services.h"
+#include "storage/packed_entries.h"
 
 namespace {
 
@@ -38,7 +40,60 @@ bool load_for_add(const std::string& file_name, int& count) {
     return last_error() == 0 || last_error() == ENOENT;
 }
 
+// Reads the index file on file number 1: `make_room` is told how many
+// entries to expect, `take` given each entry's fields in turn. Gives the
+// number read. A file that cannot be opened gives 0 (last_error() then stays
+// nonzero); a file that ends early gives the entries it holds.
+template <typename Room, typename Take>
+int read_index_file(const std::string& file_name, Room make_room, Take take) {
+    open_file(file_name, file_mode::input, index_file);
+    if (last_error() != 0) return 0;
+    const int64_t announced = read_number_field(index_file);
+    // Room for the entries at once, but no more than the bytes can hold: a
+    // count read from a file can promise any number.
+    const int64_t room = std::min<int64_t>(announced, static_cast<int64_t>(unread_bytes(index_file) / bytes_per_entry));
+    if (room > 0) make_room(static_cast<size_t>(room));
+    int64_t count = 0;
+    for (; count < announced && !file_at_end(index_file); ++count) {
+        // The views point into the file's bytes, held until it is closed.
+        entry_fields fields;
+        fields.name = read_field_view(index_file, false);
+        fields.author = read_field_view(index_file, false);
+        fields.source = read_field_view(index_file, false);
+        fields.file_name = read_field_view(index_file, true);
+        take(fields);
+    }
+    close_file(index_file);
+    return static_cast<int>(count);
+}
+
 }  // namespace
+
+// The lines are made as the field writer makes them and handed on many at a time.
+void save_index_entries(const std::string& file_name, size_t count,
+                        const std::function<entry_fields(size_t)>& fields_of) {
+    open_file(file_name, file_mode::output, index_file);
+    if (last_error() != 0) return;
+    write_number_field(index_file, static_cast<int64_t>(count), true);
+    std::string lines;
+    for (size_t i = 1; i <= count; ++i) {
+        const entry_fields entry = fields_of(i);
+        append_text_field(lines, entry.name);
+        lines += ',';
+        append_text_field(lines, entry.author);
+        lines += ',';
+        append_text_field(lines, entry.source);
+        lines += ',';
+        append_text_field(lines, entry.file_name);
+        lines += "\r\n";
+        if (lines.size() >= lines_handed_on || i == count) {
+            print_to_file(index_file, lines, false);
+            lines.clear();
+        }
+    }
+    close_file(index_file);
+}
+
 
 std::vector<index_entry>& recipe_index() {
     static std::vector<index_entry> entries(1);
@@ -57,55 +112,38 @@ index_entry& index_at(int position) {
 }
 
 int load_index(const std::string& file_name) {
-    open_file(file_name, file_mode::input, index_file);
-    if (last_error() != 0) return 0;
-    const int64_t announced = read_number_field(index_file);
-    // Room for the entries at once, but no more than the bytes can hold: a
-    // count read from a file can promise any number.
     std::vector<index_entry>& entries = recipe_index();
-    const int64_t room = std::min<int64_t>(announced, static_cast<int64_t>(unread_bytes(index_file) / bytes_per_entry));
-    if (room > 0) entries.reserve(static_cast<size_t>(room) + 1);
     size_t count = 0;
-    while (static_cast<int64_t>(count) < announced && !file_at_end(index_file)) {
-        // An entry already in memory keeps its strings' room, so that loading
-        // the same index again (as every add does) allocates next to nothing.
-        if (entries.size() <= ++count) entries.emplace_back();
-        index_entry& entry = entries[count];
-        entry.name.assign(read_field_view(index_file, false));
-        entry.author.assign(read_field_view(index_file, false));
-        entry.source.assign(read_field_view(index_file, false));
-        entry.file_name.assign(read_field_view(index_file, true));
-    }
-    close_file(index_file);
+    read_index_file(
+        file_name, [&](size_t room) { entries.reserve(room + 1); },
+        [&](const entry_fields& fields) {
+            // An entry already in memory keeps its strings' room, so that
+            // loading the same index again (as every add does) allocates next
+            // to nothing.
+            if (entries.size() <= ++count) entries.emplace_back();
+            index_entry& entry = entries[count];
+            entry.name.assign(fields.name);
+            entry.author.assign(fields.author);
+            entry.source.assign(fields.source);
+            entry.file_name.assign(fields.file_name);
+        });
     return static_cast<int>(count);
+}
+
+int load_packed_index(const std::string& file_name, packed_entries& packed) {
+    return read_index_file(
+        file_name, [&](size_t room) { packed.starts.reserve(packed.starts.size() + room); },
+        [&](const entry_fields& fields) { add_packed_entry(packed, fields); });
 }
 
 void save_index(const std::string& file_name, int count) {
     count = std::max(count, 0);
     make_positions(count);
-    open_file(file_name, file_mode::output, index_file);
-    if (last_error() != 0) return;
-    write_number_field(index_file, count, true);
-    // The lines are made as the field writer makes them and handed on many
-    // at a time.
     const std::vector<index_entry>& entries = recipe_index();
-    std::string lines;
-    for (size_t i = 1; i <= static_cast<size_t>(count); ++i) {
+    save_index_entries(file_name, static_cast<size_t>(count), [&](size_t i) {
         const index_entry& entry = entries[i];
-        append_text_field(lines, entry.name);
-        lines += ',';
-        append_text_field(lines, entry.author);
-        lines += ',';
-        append_text_field(lines, entry.source);
-        lines += ',';
-        append_text_field(lines, entry.file_name);
-        lines += "\r\n";
-        if (lines.size() >= lines_handed_on || i == static_cast<size_t>(count)) {
-            print_to_file(index_file, lines, false);
-            lines.clear();
-        }
-    }
-    close_file(index_file);
+        return entry_fields{entry.name, entry.author, entry.source, entry.file_name};
+    });
 }
 
 bool backup_index(index_kind kind) {

@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // A recipe's record in a recipe index file.
@@ -9,6 +11,11 @@ struct index_entry {
     std::string author;
     std::string source;
     std::string file_name;  // the recipe file, relative to the program's directory
+};
+
+// An entry's four fields as views, however the entry is kept.
+struct entry_fields {
+    std::string_view name, author, source, file_name;
 };
 
 enum class index_kind { default_index, favourites };
@@ -34,6 +41,10 @@ int load_index(const std::string& file_name);
 // Writes positions 1..count to the index file on file number 1, replacing it
 // whole; when that fails the old file stays and last_error() is nonzero.
 void save_index(const std::string& file_name, int count);
+// Writes `count` entries to the index file on file number 1 as save_index
+// does: entry i (1 and up) as `fields_of(i)` gives it.
+void save_index_entries(const std::string& file_name, size_t count,
+                        const std::function<entry_fields(size_t)>& fields_of);
 // Copies "default.ldr" to "default.bak" or "favs.ldr" to "favs.bak" through
 // the command interpreter; true when the copy succeeded.
 bool backup_index(index_kind kind);
@@ -48,11 +59,6 @@ void sort_index(int count);
 // index, which the add loads anew. When the index cannot be read or written,
 // the file stays as it was, last_error() is nonzero and the result is -1.
 int add_to_default_index(index_entry entry);
-// Adds many entries to "default.ldr" at once, as add_to_default_index adds
-// one: one backup, one load, one sort and one rewrite for all of them. The
-// list becomes the in-memory index; room reserved in it for the index's
-// entries saves a copy.
-int add_entries_to_default_index(std::vector<index_entry> added);
 // Appends the entry (a copy, as above) to "favs.ldr", after a backup. The
 // in-memory index then holds the favourites. When the index cannot be read or
 // written, the file stays as it was and last_error() is nonzero.

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <utility>
 
+#include "storage/name_order.h"
 #include "storage/recipe_index.h"
 
 namespace {
@@ -21,7 +22,7 @@ struct name_key {
     uint32_t entry;
 };
 
-name_key key_of(const std::string& name, uint32_t entry) {
+name_key key_of(std::string_view name, uint32_t entry) {
     name_key key{{}, name.size() > head_bytes ? head_bytes + 1 : static_cast<uint32_t>(name.size()), entry};
     // Big-endian with zero padding, so heads order as the names' beginnings.
     unsigned char bytes[head_bytes] = {};
@@ -35,14 +36,14 @@ name_key key_of(const std::string& name, uint32_t entry) {
 
 // Names compare byte by byte as unsigned values; a beginning sorts first.
 struct name_order {
-    const std::vector<index_entry>& entries;
+    const name_list& names;
     bool operator()(const name_key& a, const name_key& b) const {
         for (size_t w = 0; w < head_words; ++w)
             if (a.head[w] != b.head[w]) return a.head[w] < b.head[w];
         // Equal heads: when both names lie wholly in them, the padding could
         // only hide zero bytes at the end of the longer one, so it comes second.
         if (a.length <= head_bytes && b.length <= head_bytes) return a.length < b.length;
-        return entries[a.entry].name < entries[b.entry].name;  // std::string compares bytes unsigned
+        return names(a.entry) < names(b.entry);  // compares bytes as unsigned values
     }
 };
 
@@ -60,13 +61,13 @@ struct rank_key {
 // sharing one. Each name of the rest (sorted first) is then placed among
 // them: an equal one takes its slot, any other the odd slot of the gap it
 // falls in, where the low half of the rank orders the names sharing the gap.
-std::vector<rank_key> ranked_keys(const std::vector<index_entry>& entries, uint32_t count) {
+std::vector<rank_key> ranked_keys(const name_list& names, uint32_t count) {
     constexpr uint64_t slot_unit = uint64_t{1} << 32;
     uint64_t slot = 2 * slot_unit;
     std::vector<rank_key> keys{{0, 0}, {slot, 1}};  // grows only as far as the order holds
     uint32_t ordered = 1;  // positions 1..ordered are in name order
     while (ordered < count) {
-        const int order = entries[ordered].name.compare(entries[ordered + 1].name);
+        const int order = names(ordered).compare(names(ordered + 1));
         if (order > 0) break;
         if (order < 0) slot += 2 * slot_unit;
         ++ordered;
@@ -76,21 +77,29 @@ std::vector<rank_key> ranked_keys(const std::vector<index_entry>& entries, uint3
     keys.resize(count + 1);
 
     std::vector<name_key> rest;
-    for (uint32_t p = ordered + 1; p <= count; ++p) rest.push_back(key_of(entries[p].name, p));
-    std::sort(rest.begin(), rest.end(), name_order{entries});
-    const auto first = entries.begin() + 1, end = first + ordered;
+    for (uint32_t p = ordered + 1; p <= count; ++p) rest.push_back(key_of(names(p), p));
+    std::sort(rest.begin(), rest.end(), name_order{names});
     uint64_t last_rank = 0;
     for (size_t k = 0; k < rest.size(); ++k) {
-        const std::string& name = entries[rest[k].entry].name;
-        const auto at = std::lower_bound(first, end, name,
-                                         [](const index_entry& e, const std::string& n) { return e.name < n; });
-        const uint64_t next_slot =
-            at != end ? keys[static_cast<size_t>(at - entries.begin())].rank : slot + 2 * slot_unit;
+        const std::string_view name = names(rest[k].entry);
+        // The first of positions 1..ordered whose name is not below this one.
+        uint32_t at = 1;
+        for (uint32_t step = ordered; step > 0;) {
+            const uint32_t half = step / 2;
+            if (names(at + half) < name) {
+                at += half + 1;
+                step -= half + 1;
+            } else {
+                step = half;
+            }
+        }
+        const bool beyond = at > ordered;
+        const uint64_t next_slot = !beyond ? keys[at].rank : slot + 2 * slot_unit;
         uint64_t rank = next_slot;  // equal to the name at `at`
-        if (at == end || at->name != name) {
+        if (beyond || names(at) != name) {
             const uint64_t gap = next_slot - slot_unit;
             const bool same_gap = last_rank / slot_unit == gap / slot_unit;
-            rank = !same_gap ? gap : last_rank + (name != entries[rest[k - 1].entry].name ? 1 : 0);
+            rank = !same_gap ? gap : last_rank + (name != names(rest[k - 1].entry) ? 1 : 0);
         }
         keys[rest[k].entry] = {rank, rest[k].entry};
         last_rank = rank;
@@ -132,39 +141,54 @@ void sort_keys(std::vector<Key>& keys, int count, Less before) {
     }
 }
 
-// Puts the entries where the keys now stand, following each cycle of the
-// permutation, so that no second list is needed.
+// Where each key came from, in the keys' order.
 template <typename Key>
-void move_entries_to_keys(std::vector<index_entry>& entries, std::vector<Key>& keys) {
-    for (uint32_t start = 1; start < keys.size(); ++start) {
-        if (keys[start].entry == start) continue;
-        index_entry held = std::move(entries[start]);
-        uint32_t here = start;
-        while (keys[here].entry != start) {
-            uint32_t from = keys[here].entry;
-            entries[here] = std::move(entries[from]);
-            keys[here].entry = here;
-            here = from;
-        }
-        entries[here] = std::move(held);
-        keys[here].entry = here;
-    }
+std::vector<uint32_t> positions_of(const std::vector<Key>& keys) {
+    std::vector<uint32_t> order(keys.size());
+    for (size_t p = 0; p < keys.size(); ++p) order[p] = keys[p].entry;
+    return order;
 }
 
 }  // namespace
+
+std::vector<uint32_t> sorted_by_name(uint32_t count, const name_list& names) {
+    if (count < 2) {
+        std::vector<uint32_t> order(count + 1);
+        for (uint32_t p = 0; p <= count; ++p) order[p] = p;
+        return order;
+    }
+    const int last = static_cast<int>(count);
+    std::vector<rank_key> ranked = ranked_keys(names, count);
+    if (!ranked.empty()) {
+        sort_keys(ranked, last, [](const rank_key& a, const rank_key& b) { return a.rank < b.rank; });
+        return positions_of(ranked);
+    }
+    std::vector<name_key> keys(static_cast<size_t>(count) + 1);
+    for (uint32_t p = 1; p <= count; ++p) keys[p] = key_of(names(p), p);
+    sort_keys(keys, last, name_order{names});
+    return positions_of(keys);
+}
 
 void sort_index(int count) {
     if (count < 2) return;
     index_at(count);  // positions 1..count exist
     std::vector<index_entry>& entries = recipe_index();
-    std::vector<rank_key> ranked = ranked_keys(entries, static_cast<uint32_t>(count));
-    if (!ranked.empty()) {
-        sort_keys(ranked, count, [](const rank_key& a, const rank_key& b) { return a.rank < b.rank; });
-        move_entries_to_keys(entries, ranked);
-        return;
+    const name_list names{&entries, [](const void* list, uint32_t p) -> std::string_view {
+                              return (*static_cast<const std::vector<index_entry>*>(list))[p].name;
+                          }};
+    std::vector<uint32_t> order = sorted_by_name(static_cast<uint32_t>(count), names);
+    // Each cycle of the order moves round once, so no second list is needed.
+    for (uint32_t start = 1; start < order.size(); ++start) {
+        if (order[start] == start) continue;
+        index_entry held = std::move(entries[start]);
+        uint32_t here = start;
+        while (order[here] != start) {
+            const uint32_t from = order[here];
+            entries[here] = std::move(entries[from]);
+            order[here] = here;
+            here = from;
+        }
+        entries[here] = std::move(held);
+        order[here] = here;
     }
-    std::vector<name_key> keys(static_cast<size_t>(count) + 1);
-    for (uint32_t p = 1; p <= static_cast<uint32_t>(count); ++p) keys[p] = key_of(entries[p].name, p);
-    sort_keys(keys, count, name_order{entries});
-    move_entries_to_keys(entries, keys);
 }

@@ -4,6 +4,7 @@
 
 #include "shell/fields.h"
 #include "shell/services.h"
+#include "storage/packed_entries.h"
 #include "storage/recipe_index.h"
 #include "tests/test_support.h"
 
@@ -306,4 +307,63 @@ TEST_F(storage_index_test, backups_copy_each_index_to_its_own_file) {
     EXPECT_TRUE(backup_index(index_kind::favourites));
     EXPECT_EQ(read_whole_file("default.bak"), "0\r\n");
     EXPECT_EQ(read_whole_file("favs.bak"), "1\r\n" + soup_line);
+}
+
+// Many entries added at once give the very file that loading the index,
+// appending them, sorting by the steps and saving would give, whether the
+// index is in order or not: equal names among old and new ones, fields long
+// enough to need more than one byte for their length, quotes, empty fields.
+TEST_F(storage_index_test, packed_entries_added_at_once_land_where_one_by_one_they_would) {
+    const texts names = {"Pie", "pie", "B", "Tea", std::string(200, 'p'), std::string(200, 'p') + "a", "Pi\"e"};
+    std::mt19937 random(5);
+    for (int round = 0; round < 150; ++round) {
+        const bool ordered = round % 2 == 0;
+        std::vector<index_entry> expected(1);
+        std::string file = "";
+        const bool has_index = round % 5 != 4;
+        texts old(has_index ? random() % 12 : 0);
+        for (std::string& name : old) name = names[random() % names.size()];
+        if (ordered) std::sort(old.begin(), old.end());
+        for (size_t i = 0; i < old.size(); ++i) {
+            // A quote in a saved name reads back as two apostrophes.
+            const std::string saved = encode_text_field(old[i]);
+            expected.push_back({saved.substr(1, saved.size() - 2), i % 2 ? std::string(130, 'a') : "", "Book", "old" + std::to_string(i)});
+            file += encode_text_field(old[i]) + "," + encode_text_field(expected.back().author) + ",\"Book\",\"old" +
+                    std::to_string(i) + "\"\r\n";
+        }
+        if (has_index) write_whole_file("default.ldr", std::to_string(old.size()) + "\r\n" + file);
+        else fs::remove("default.ldr");  // no index yet
+        packed_entries added;
+        for (size_t i = 1 + random() % (ordered ? 3 : 20); i > 0; --i) {
+            const index_entry entry{names[random() % names.size()], "", i % 3 ? "" : "Sh\"op", "new" + std::to_string(i)};
+            add_packed_entry(added, {entry.name, entry.author, entry.source, entry.file_name});
+            expected.push_back(entry);
+        }
+        const int count = static_cast<int>(expected.size()) - 1;
+        reference_sort(expected, count);
+        std::string lines = std::to_string(count) + "\r\n";
+        for (int i = 1; i <= count; ++i) {
+            const index_entry& entry = expected[static_cast<size_t>(i)];
+            for (const std::string* field : {&entry.name, &entry.author, &entry.source})
+                lines += encode_text_field(*field) + ",";
+            lines += encode_text_field(entry.file_name) + "\r\n";
+        }
+        ASSERT_EQ(add_entries_to_default_index(std::move(added)), count) << "round " << round;
+        ASSERT_EQ(read_whole_file("default.ldr"), lines) << "round " << round;
+    }
+}
+
+// When the backup copy cannot be made, the index itself is read; when that
+// cannot be read, nothing is written.
+TEST_F(storage_index_test, packed_entries_are_added_without_a_backup_but_never_to_an_unreadable_index) {
+    write_whole_file("default.ldr", "1\r\n" + soup_line);
+    fs::create_directory("default.bak");  // the copy cannot replace a directory
+    packed_entries added;
+    add_packed_entry(added, {"Apple", "", "", "1.rcp"});
+    EXPECT_EQ(add_entries_to_default_index(added), 2);
+    EXPECT_EQ(read_whole_file("default.ldr"), "2\r\n\"Apple\",\"\",\"\",\"1.rcp\"\r\n" + soup_line);
+    fs::remove("default.ldr");
+    fs::create_directory("default.ldr");
+    EXPECT_EQ(add_entries_to_default_index(added), -1);
+    EXPECT_TRUE(fs::is_directory("default.ldr"));
 }
