@@ -145,8 +145,8 @@ std::string shown_path(const std::string& path, const std::vector<std::string>& 
 // One run: the recipes of every file go through here into the collection.
 class import_run : public recipe_sink {
 public:
-    import_run(collection_import& collection, const options& chosen, progress_line& progress)
-        : collection(collection), chosen(chosen), progress(progress) {}
+    import_run(collection_import& collection, const options& chosen, uint64_t most_recipes, progress_line& progress)
+        : collection(collection), chosen(chosen), most_recipes(most_recipes), progress(progress) {}
 
     void take_found(const found_recipe& found, const left_out& extra) override {
         ++handed;
@@ -162,7 +162,7 @@ public:
         show_progress();
     }
     // The file being read counts as one of those reached.
-    void show_progress() { progress.update(files_done + 1, imported + duplicates + nameless, bytes_done); }
+    void show_progress() { progress.update(files_done + 1, imported + duplicates + nameless + past_limit, bytes_done); }
     bool stopped() const override { return !failure.empty(); }
 
     // What a file gave: an archive counts its formats itself, another file
@@ -173,7 +173,7 @@ public:
         for (const auto& [format, count] : report.from) add_from(format, count);
     }
 
-    uint64_t imported = 0, duplicates = 0, nameless = 0, files_done = 0, bytes_done = 0;
+    uint64_t imported = 0, duplicates = 0, nameless = 0, past_limit = 0, files_done = 0, bytes_done = 0;
     uint64_t handed = 0, pictures = 0;
     std::vector<std::pair<std::string_view, uint64_t>> from;  // recipes read, by format, in the order first met
     named_count shortened, without_directions, without_ingredients;
@@ -193,6 +193,10 @@ private:
             ++nameless;
             return;
         }
+        if (collection.added_count() >= most_recipes) {
+            ++past_limit;
+            return;
+        }
         if (!chosen.keep_duplicates && collection.holds(dish)) {
             ++duplicates;
             return;
@@ -207,6 +211,7 @@ private:
 
     collection_import& collection;
     const options& chosen;
+    uint64_t most_recipes;
     progress_line& progress;
 };
 
@@ -236,6 +241,10 @@ void print_summary(std::ostream& out, const options& chosen, const import_run& r
     if (run.duplicates + run.nameless > 0)
         out << (dry ? "Would skip " : "Skipped ") << with_thousands(run.duplicates) << " already in the collection, "
             << with_thousands(run.nameless) << " without a name.\n";
+    if (run.past_limit > 0)
+        out << (dry ? "Would leave out " : "Left out ") << with_thousands(run.past_limit) << " recipes past the "
+            << with_thousands(run.imported) << " one run imports: run import-recipes again with the same files"
+            << " for them.\n";
     if (run.shortened.count > 0)
         out << (dry ? "Would shorten " : "Shortened ") << with_thousands(run.shortened.count) << " to fit: "
             << run.shortened.listed() << "\n";
@@ -289,7 +298,7 @@ int import_recipes(const std::vector<std::string>& args, const import_setup& set
     uint64_t total_bytes = 0, recipe_files = 0;
     for (const walked_file& file : walk.files) total_bytes += file.size;
     progress_line progress(setup.err, setup.show_progress, walk.files.size(), total_bytes);
-    import_run run(collection, chosen, progress);
+    import_run run(collection, chosen, setup.most_recipes, progress);
     not_recipe_files not_recipes;
     auto tell = [&](const std::string& path, const std::string& what) {
         if (!chosen.verbose) return;
@@ -343,5 +352,5 @@ int import_recipes(const std::vector<std::string>& args, const import_setup& set
     }
     print_summary(setup.out, chosen, run, recipe_files, dir, not_recipes);
     print_origins(setup.out, run);
-    return failed ? 1 : 0;
+    return failed || run.past_limit > 0 ? 1 : 0;
 }

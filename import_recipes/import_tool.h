@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -9,6 +10,10 @@ struct import_setup {
     std::ostream& out;           // the summary
     std::ostream& err;           // failures, and the progress where shown
     bool show_progress;          // standard error is a terminal
+    // The most recipes one run adds, so that what the run keeps of each
+    // stays within a bounded memory whatever the files hold; a second run
+    // skips the first one's as duplicates and goes on.
+    uint64_t most_recipes = 1'000'000;
 };
 
 // import-recipes [--dry-run] [--keep-duplicates] [--verbose] FILE_OR_DIRECTORY...

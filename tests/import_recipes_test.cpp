@@ -61,9 +61,9 @@ protected:
     }
 
     // Runs the tool as if started in the test's directory.
-    outcome run(const std::vector<std::string>& args) {
+    outcome run(const std::vector<std::string>& args, uint64_t most_recipes = 1'000'000) {
         std::ostringstream out, err;
-        int status = import_recipes(args, {collection.string(), out, err, false});
+        int status = import_recipes(args, {collection.string(), out, err, false, most_recipes});
         fs::current_path(dir);
         return {status, out.str(), err.str()};
     }
@@ -290,6 +290,45 @@ TEST_F(import_recipes_test, a_failed_write_leaves_the_collection_as_it_was) {
                                                     "device. Nothing was imported.\n");
     }
     EXPECT_EQ(collection_files(collection), before);
+}
+
+// A name part ending in digits followed by a number can make the name
+// another part makes with a longer number: "Cake1" with 1 and "Cake" with 11.
+TEST_F(import_recipes_test, names_that_two_name_parts_could_both_make_are_given_once) {
+    std::string recipes = "[{\"@type\":\"Recipe\",\"name\":\"Cake1\",\"recipeIngredient\":[\"x\"]}";
+    for (int i = 1; i <= 12; ++i)
+        recipes += ",{\"@type\":\"Recipe\",\"name\":\"Cake\",\"recipeIngredient\":[\"" + std::to_string(i) + " egg\"]}";
+    write_whole_file("cakes.json", recipes + "]");
+    write_whole_file(collection / "Cake2.rcp", "kept");  // a file of the collection keeps its name
+    outcome result = run({"cakes.json"});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(read_whole_file(collection / "Cake2.rcp"), "kept");
+    EXPECT_EQ(read_whole_file(collection / "Cake11.rcp"), "\"Cake1\",\"\",\"\"\r\n\"\",0\r\n1\r\n\"x\"\r\n0\r\n");
+    EXPECT_EQ(read_whole_file(collection / "Cake14.rcp"), "\"Cake\",\"\",\"\"\r\n\"\",0\r\n1\r\n\"12 egg\"\r\n0\r\n");
+    EXPECT_FALSE(fs::exists(collection / "Cake15.rcp"));
+    EXPECT_EQ(read_whole_file(collection / "default.ldr").substr(0, 4), "13\r\n");
+}
+
+// A run adds only so many recipes; the next run with the same files skips
+// them as duplicates and brings in the rest.
+TEST_F(import_recipes_test, a_run_stops_adding_at_its_limit_and_the_next_run_goes_on) {
+    std::string recipes = "[";
+    for (int i = 1; i <= 5; ++i)
+        recipes += std::string(i > 1 ? "," : "") + "{\"@type\":\"Recipe\",\"name\":\"Dish " + std::to_string(i) +
+                   "\",\"recipeIngredient\":[\"salt\"],\"recipeInstructions\":\"Cook.\"}";
+    write_whole_file("dishes.json", recipes + "]");
+    outcome first = run({"dishes.json"}, 3);
+    EXPECT_EQ(first.status, 1);
+    EXPECT_EQ(first.out, summary("3 recipes from 1 file|Left out 2 recipes past the 3 one run imports: run "
+                                 "import-recipes again with the same files for them.\nFrom schema.org JSON 5.\n"));
+    EXPECT_TRUE(fs::exists(collection / "Dish 31.rcp"));
+    EXPECT_FALSE(fs::exists(collection / "Dish 41.rcp"));
+    outcome second = run({"dishes.json"}, 3);
+    EXPECT_EQ(second.status, 0);
+    EXPECT_EQ(second.out, summary("2 recipes from 1 file|Skipped 3 already in the collection, 0 without a name.\n"
+                                  "From schema.org JSON 5.\n"));
+    EXPECT_EQ(read_whole_file(collection / "default.ldr").substr(0, 3), "5\r\n");
 }
 
 TEST_F(import_recipes_test, refuses_on_usage_errors) {
