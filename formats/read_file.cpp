@@ -121,8 +121,9 @@ void read_document(const std::string& path, const std::string& file_name, const 
     if (report.error != 0) return;
     sink.bytes_read(bytes.size());
     read_result result;
-    // A reader in a child process lets go of the bytes here once the child has them.
-    report.recipes = read_held(bytes, file_name, format, sink, result, [&] { bytes = std::string(); }) > 0;
+    // A reader in a child process lets go of the bytes here once the child has
+    // them: swapped away, as assigning an empty string would keep the buffer.
+    report.recipes = read_held(bytes, file_name, format, sink, result, [&] { std::string().swap(bytes); }) > 0;
     report.notes = std::move(result.notes);
     report.pictures = static_cast<uint64_t>(result.pictures);
 }

@@ -42,6 +42,12 @@ uint64_t hash_of_part(std::string_view part) {
     return std::hash<std::string_view>{}(part);
 }
 
+// Gives a string's or vector's memory back, which assigning {} would keep.
+template <typename Container>
+void release(Container& held) {
+    Container().swap(held);
+}
+
 bool is_digit(char c) {
     return c >= '0' && c <= '9';
 }
@@ -164,11 +170,12 @@ std::string collection_import::finish() {
     }
     // What found duplicates and names is done with: its memory goes before
     // the index needs its own.
-    listed = {};
-    ingredients = {};
-    ingredients_read = {};
-    by_fields = {};
-    next_number = {};
+    release(listed.bytes);
+    release(listed.starts);
+    release(ingredients);
+    release(ingredients_read);
+    by_fields = hash_slots();
+    next_number = hash_slots();
     if (add_entries_to_default_index(std::move(added)) < 0) {
         const int failure = last_error() != 0 ? last_error() : EIO;
         abandon();
