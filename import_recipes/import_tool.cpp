@@ -279,9 +279,16 @@ int import_recipes(const std::vector<std::string>& args, const import_setup& set
     // Paths count from where the tool was started, not from its directory.
     std::error_code unknown;
     const std::filesystem::path start_dir = std::filesystem::current_path(unknown);
-    walk_result walk = walk_paths(chosen.paths);
-    bool failed = !walk.failures.empty();
-    for (const walk_failure& failure : walk.failures) setup.err << read_failure(failure.path, failure.error, 0) << '\n';
+    // The files are walked twice, to count them for the progress line and then
+    // to read each as it is reached, so that no list of them all is kept.
+    uint64_t total_files = 0, total_bytes = 0;
+    const std::vector<walk_failure> failures = walk_paths(chosen.paths, start_dir, [&](const walked_file& file) {
+        ++total_files;
+        total_bytes += file.size;
+        return true;
+    });
+    bool failed = !failures.empty();
+    for (const walk_failure& failure : failures) setup.err << read_failure(failure.path, failure.error, 0) << '\n';
 
     const std::string& dir = setup.collection_dir;
     change_dir(dir);
@@ -295,9 +302,8 @@ int import_recipes(const std::vector<std::string>& args, const import_setup& set
         return 1;
     }
 
-    uint64_t total_bytes = 0, recipe_files = 0;
-    for (const walked_file& file : walk.files) total_bytes += file.size;
-    progress_line progress(setup.err, setup.show_progress, walk.files.size(), total_bytes);
+    uint64_t recipe_files = 0;
+    progress_line progress(setup.err, setup.show_progress, total_files, total_bytes);
     import_run run(collection, chosen, setup.most_recipes, progress);
     not_recipe_files not_recipes;
     auto tell = [&](const std::string& path, const std::string& what) {
@@ -305,12 +311,13 @@ int import_recipes(const std::vector<std::string>& args, const import_setup& set
         progress.finish();  // the line goes on a line of its own
         setup.err << path << ": " << what << '\n';
     };
-    for (const walked_file& file : walk.files) {
+    // What could not be read was told on the first walk.
+    walk_paths(chosen.paths, start_dir, [&](const walked_file& file) {
         const std::string shown = shown_path(file.path, chosen.paths);
         if (!file.regular) {
             not_recipes.add(shown, file_kind::other);
             tell(file.path, "not a recipe file: not a regular file");
-            continue;
+            return true;
         }
         const std::string path = (start_dir / file.path).string();
         file_report report;
@@ -337,10 +344,11 @@ int import_recipes(const std::vector<std::string>& args, const import_setup& set
             not_recipes.add(shown, kind);
             tell(file.path, std::string("not a recipe file: ") + reason_for(kind));
         }
-        if (run.stopped()) break;
+        if (run.stopped()) return false;
         ++run.files_done;
         run.show_progress();
-    }
+        return true;
+    });
     progress.finish();
 
     std::string failure = run.failure;

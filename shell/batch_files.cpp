@@ -1,6 +1,5 @@
 #include "shell/batch_files.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -183,15 +182,3 @@ std::vector<listed_file> read_batch_list(const std::string& path) {
     return files;
 }
 
-int list_directory(const std::string& dir, std::vector<std::string>& names) {
-    DIR* entries = ::opendir(dir.c_str());
-    if (!entries) return errno;
-    errno = 0;
-    while (dirent* entry = ::readdir(entries)) {
-        names.emplace_back(entry->d_name);
-        errno = 0;
-    }
-    const int failure = errno;
-    ::closedir(entries);
-    return failure;
-}

@@ -58,5 +58,3 @@ void remove_left_batch(const std::string& dir, const std::string& temp_name, con
 
 // The files a batch's list file names; none when there is no such file.
 std::vector<listed_file> read_batch_list(const std::string& path);
-// Every name in a directory, hidden ones too.
-int list_directory(const std::string& dir, std::vector<std::string>& names);

@@ -40,73 +40,80 @@ int list_visible(const std::string& dir, std::vector<std::string>& names) {
 
 class walker {
 public:
-    explicit walker(walk_result& result) : result(result) {}
+    walker(const std::string& base, const std::function<bool(const walked_file&)>& visit) : base(base), visit(visit) {}
 
-    void walk(const std::string& root, const struct stat& info) {
-        enter(root, info);
+    // False once visit has asked to stop.
+    bool walk(const std::string& path) {
+        struct stat info {};
+        if (::stat(on_disk(path).c_str(), &info) != 0) {
+            failures.push_back({path, errno});
+            return true;
+        }
+        if (!S_ISDIR(info.st_mode)) return take_file(path, info);
+        enter(path, info);
         while (!stack.empty()) {
             open_directory& top = stack.back();
             if (top.next == top.names.size()) {
                 stack.pop_back();
                 continue;
             }
-            look_at(joined(top.path, top.names[top.next++]));
+            if (!look_at(joined(top.path, top.names[top.next++]))) return false;
         }
+        return true;
     }
 
-    void add_file(const std::string& path, const struct stat& info) {
-        const bool regular = S_ISREG(info.st_mode);
-        result.files.push_back({path, regular ? static_cast<uint64_t>(info.st_size) : 0, regular});
-    }
+    std::vector<walk_failure> failures;
 
 private:
+    std::string on_disk(const std::string& path) const {
+        return path.starts_with('/') || base.empty() ? path : joined(base, path);
+    }
+
+    bool take_file(const std::string& path, const struct stat& info) {
+        const bool regular = S_ISREG(info.st_mode);
+        return visit({path, regular ? static_cast<uint64_t>(info.st_size) : 0, regular});
+    }
+
     void enter(const std::string& dir, const struct stat& info) {
         if (!seen.insert({info.st_dev, info.st_ino}).second) return;
         open_directory opened{dir, {}, 0};
-        if (int failure = list_visible(dir, opened.names)) {
-            result.failures.push_back({dir, failure});
+        if (int failure = list_visible(on_disk(dir), opened.names)) {
+            failures.push_back({dir, failure});
             return;
         }
         stack.push_back(std::move(opened));
     }
 
-    void look_at(const std::string& path) {
+    bool look_at(const std::string& path) {
+        const std::string real = on_disk(path);
         struct stat own {};
-        if (::lstat(path.c_str(), &own) != 0) {
-            result.failures.push_back({path, errno});
-            return;
+        if (::lstat(real.c_str(), &own) != 0) {
+            failures.push_back({path, errno});
+            return true;
         }
         if (S_ISDIR(own.st_mode)) {
             enter(path, own);
-            return;
+            return true;
         }
         struct stat target = own;
-        if (S_ISLNK(own.st_mode) && ::stat(path.c_str(), &target) != 0) {
-            result.files.push_back({path, 0, false});  // a dangling link
-            return;
-        }
-        if (S_ISDIR(target.st_mode)) return;  // links are not followed into directories
-        add_file(path, target);
+        if (S_ISLNK(own.st_mode) && ::stat(real.c_str(), &target) != 0)
+            return visit({path, 0, false});  // a dangling link
+        if (S_ISDIR(target.st_mode)) return true;  // links are not followed into directories
+        return take_file(path, target);
     }
 
-    walk_result& result;
+    const std::string& base;
+    const std::function<bool(const walked_file&)>& visit;
     std::vector<open_directory> stack;
     std::set<directory_id> seen;
 };
 
 }  // namespace
 
-walk_result walk_paths(const std::vector<std::string>& paths) {
-    walk_result result;
-    walker walk(result);
-    for (const std::string& path : paths) {
-        struct stat info {};
-        if (::stat(path.c_str(), &info) != 0)
-            result.failures.push_back({path, errno});
-        else if (S_ISDIR(info.st_mode))
-            walk.walk(path, info);
-        else
-            walk.add_file(path, info);
-    }
-    return result;
+std::vector<walk_failure> walk_paths(const std::vector<std::string>& paths, const std::string& base,
+                                     const std::function<bool(const walked_file&)>& visit) {
+    walker walk(base, visit);
+    for (const std::string& path : paths)
+        if (!walk.walk(path)) break;
+    return std::move(walk.failures);
 }

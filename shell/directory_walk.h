@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -13,13 +14,14 @@ struct walk_failure {
     std::string path;
     int error = 0;  // the system's error number
 };
-struct walk_result {
-    std::vector<walked_file> files;
-    std::vector<walk_failure> failures;  // paths and directories that could not be read
-};
 
-// A named file is taken as it is, links followed. A named directory is
-// walked through, each directory's names in byte order: hidden entries are
-// skipped, links are followed to files but never into other directories,
-// and no directory is read twice, so a loop can't trap the walk.
-walk_result walk_paths(const std::vector<std::string>& paths);
+// Hands each file below the paths to `visit` as it is reached, until visit
+// gives false; no list of them all is kept, however many there are. A named
+// file is taken as it is, links followed. A named directory is walked
+// through, each directory's names in byte order: hidden entries are skipped,
+// links are followed to files but never into other directories, and no
+// directory is read twice, so a loop can't trap the walk. A relative path
+// counts from the directory `base`, and the files keep their paths as given.
+// Gives the paths and directories that could not be read.
+std::vector<walk_failure> walk_paths(const std::vector<std::string>& paths, const std::string& base,
+                                     const std::function<bool(const walked_file&)>& visit);
