@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "formats/html_document.h"
+#include "formats/text_encoding.h"
 
 namespace {
 
@@ -103,6 +104,14 @@ bool means_windows_1252(const std::string& charset) {
     return false;
 }
 
+// UTF-8 with no byte order mark to take off (UTF-16's cannot be UTF-8).
+bool is_plain_utf8(std::string_view bytes) {
+    if (bytes.starts_with("\xEF\xBB\xBF")) return false;
+    utf8_check check;
+    check.add(bytes);
+    return check.valid();
+}
+
 std::optional<std::string> converted_from_bom(std::string_view bytes) {
     const char* charset = bytes.starts_with("\xEF\xBB\xBF")   ? "UTF-8"
                           : bytes.starts_with("\xFF\xFE") ? "UTF-16LE"
@@ -138,4 +147,14 @@ std::string page_to_utf8(std::string_view bytes) {
     std::string out;
     convert_all(declared, nullptr, bytes, out);
     return out;
+}
+
+std::string_view page_as_utf8(std::string_view bytes, std::string& held) {
+    if (is_plain_utf8(bytes)) return bytes;
+    return held = page_to_utf8(bytes);
+}
+
+std::string_view text_as_utf8(std::string_view bytes, std::string& held) {
+    if (is_plain_utf8(bytes)) return bytes;
+    return held = text_to_utf8(bytes);
 }

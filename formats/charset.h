@@ -11,3 +11,9 @@
 std::string page_to_utf8(std::string_view bytes);
 // The same without looking for a declaration.
 std::string text_to_utf8(std::string_view bytes);
+
+// The same without a copy when the bytes are UTF-8 already, with no byte
+// order mark: then the view is of `bytes` itself, else of `held`. A page of
+// tens of megabytes is not held twice.
+std::string_view page_as_utf8(std::string_view bytes, std::string& held);
+std::string_view text_as_utf8(std::string_view bytes, std::string& held);

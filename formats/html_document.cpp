@@ -32,6 +32,26 @@ std::string normalised(std::string_view text) {
     return out;
 }
 
+bool needs_normalising(std::string_view text) {
+    return text.find('\r') != std::string_view::npos || text.find('\0') != std::string_view::npos;
+}
+
+// htmlCtxtReadMemory copies the whole text into the parser's buffer, and
+// again as its UTF-8 "conversion"; read through a callback, the parser takes
+// it in pieces and lets go of what it has parsed (except inside a script,
+// where libxml2 keeps the whole input).
+struct unread_text {
+    std::string_view left;
+};
+
+int read_piece(void* from, char* buffer, int size) {
+    std::string_view& left = static_cast<unread_text*>(from)->left;
+    const std::size_t count = std::min(left.size(), static_cast<std::size_t>(size));
+    std::copy_n(left.data(), count, buffer);
+    left.remove_prefix(count);
+    return static_cast<int>(count);
+}
+
 // A template's contents are not part of the page as it shows.
 void remove_templates(xmlDoc* tree) {
     const xmlNode* top = reinterpret_cast<xmlNode*>(tree);
@@ -53,7 +73,8 @@ html_document parse_html(std::string_view utf8) {
     // libxml2 would print its complaints about a page on the terminal.
     xmlSetGenericErrorFunc(nullptr, say_nothing);
     xmlSetStructuredErrorFunc(nullptr, say_nothing_structured);
-    const std::string text = normalised(utf8);
+    std::string held;  // only a page with CR or NUL is copied
+    const std::string_view text = needs_normalising(utf8) ? std::string_view(held = normalised(utf8)) : utf8;
     html_document result;
     if (text.size() > INT_MAX) {  // the parser counts in int
         result.failure = "is too large to read";
@@ -67,9 +88,10 @@ html_document parse_html(std::string_view utf8) {
     // The cap is global to libxml2; the XML readers keep theirs.
     const unsigned xml_depth_limit = xmlParserMaxDepth;
     xmlParserMaxDepth = html_depth_limit;
-    result.tree.reset(htmlCtxtReadMemory(context, text.data(), static_cast<int>(text.size()), nullptr, "UTF-8",
-                                         HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING |
-                                             HTML_PARSE_NONET | HTML_PARSE_COMPACT));
+    unread_text unread{text};
+    result.tree.reset(htmlCtxtReadIO(context, read_piece, nullptr, &unread, nullptr, "UTF-8",
+                                     HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING |
+                                         HTML_PARSE_NONET | HTML_PARSE_COMPACT));
     xmlParserMaxDepth = xml_depth_limit;
     const int error = context->errNo;
     // libxml2 stops at a text of more than 10 MB in one piece as if out of memory.
