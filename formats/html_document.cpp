@@ -13,29 +13,6 @@ namespace {
 void say_nothing(void*, const char*, ...) {}
 void say_nothing_structured(void*, xmlErrorPtr) {}
 
-// HTML5 reads CR LF and CR alone as LF, also inside scripts, where libxml2
-// keeps them; and a NUL would end libxml2's parse.
-std::string normalised(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '\r') {
-            out += '\n';
-            if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
-        } else if (c == '\0') {
-            out += "\xEF\xBF\xBD";
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
-
-bool needs_normalising(std::string_view text) {
-    return text.find('\r') != std::string_view::npos || text.find('\0') != std::string_view::npos;
-}
-
 // htmlCtxtReadMemory copies the whole text into the parser's buffer, and
 // again as its UTF-8 "conversion"; read through a callback, the parser takes
 // it in pieces and lets go of what it has parsed (except inside a script,
@@ -44,12 +21,50 @@ struct unread_text {
     std::string_view left;
 };
 
+// Gives the parser the next piece of the text. HTML5 reads CR LF and CR
+// alone as LF, also inside scripts, where libxml2 keeps them; and a NUL
+// would end libxml2's parse: both are mended on the way.
 int read_piece(void* from, char* buffer, int size) {
     std::string_view& left = static_cast<unread_text*>(from)->left;
-    const std::size_t count = std::min(left.size(), static_cast<std::size_t>(size));
-    std::copy_n(left.data(), count, buffer);
-    left.remove_prefix(count);
-    return static_cast<int>(count);
+    char* out = buffer;
+    char* const end = buffer + size;
+    while (!left.empty() && end - out >= 3) {  // room for a NUL's replacement
+        const std::string_view window = left.substr(0, static_cast<std::size_t>(end - out));
+        const std::size_t plain = std::min(window.find('\r'), window.find('\0'));
+        if (plain == std::string_view::npos) {
+            out = std::copy_n(window.data(), window.size(), out);
+            left.remove_prefix(window.size());
+            continue;
+        }
+        out = std::copy_n(window.data(), plain, out);
+        left.remove_prefix(plain);
+        if (end - out < 3) break;
+        if (left.front() == '\r') {
+            *out++ = '\n';
+            left.remove_prefix(left.starts_with("\r\n") ? 2 : 1);
+        } else {
+            out = std::copy_n("\xEF\xBF\xBD", 3, out);
+            left.remove_prefix(1);
+        }
+    }
+    return static_cast<int>(out - buffer);
+}
+
+bool is_letter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
+
+bool equals_ignoring_case(std::string_view a, std::string_view lower) {
+    if (a.size() != lower.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if ((is_letter(a[i]) ? a[i] | 0x20 : a[i]) != lower[i]) return false;
+    return true;
+}
+
+// Where the raw text of a script or style that starts at `at` ends: at its end tag.
+std::size_t end_of_raw_text(std::string_view text, std::size_t at, std::string_view name) {
+    for (; (at = text.find("</", at)) != std::string_view::npos; at += 2)
+        if (equals_ignoring_case(text.substr(at + 2, name.size()), name)) return at;
+    return text.size();
 }
 
 // A template's contents are not part of the page as it shows.
@@ -73,14 +88,12 @@ html_document parse_html(std::string_view utf8) {
     // libxml2 would print its complaints about a page on the terminal.
     xmlSetGenericErrorFunc(nullptr, say_nothing);
     xmlSetStructuredErrorFunc(nullptr, say_nothing_structured);
-    std::string held;  // only a page with CR or NUL is copied
-    const std::string_view text = needs_normalising(utf8) ? std::string_view(held = normalised(utf8)) : utf8;
     html_document result;
-    if (text.size() > INT_MAX) {  // the parser counts in int
+    if (utf8.size() > INT_MAX / 3) {  // the parser counts in int, and a NUL grows to three bytes
         result.failure = "is too large to read";
         return result;
     }
-    htmlParserCtxtPtr context = htmlNewParserCtxt();
+    htmlParserCtxtPtr context = least_tree_size(utf8) <= html_tree_limit ? htmlNewParserCtxt() : nullptr;
     if (!context) {
         result.failure = "needs more memory than a page may use to read";
         return result;
@@ -88,7 +101,7 @@ html_document parse_html(std::string_view utf8) {
     // The cap is global to libxml2; the XML readers keep theirs.
     const unsigned xml_depth_limit = xmlParserMaxDepth;
     xmlParserMaxDepth = html_depth_limit;
-    unread_text unread{text};
+    unread_text unread{utf8};
     result.tree.reset(htmlCtxtReadIO(context, read_piece, nullptr, &unread, nullptr, "UTF-8",
                                      HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING |
                                          HTML_PARSE_NONET | HTML_PARSE_COMPACT));
@@ -99,7 +112,7 @@ html_document parse_html(std::string_view utf8) {
     const bool huge_text = last && last->message && std::string_view(last->message).find("huge text") != std::string_view::npos;
     htmlFreeParserCtxt(context);
     // Other errors are faults of the page that the parser has mended; these stop it half-way.
-    if (error == XML_ERR_INTERNAL_ERROR || error == XML_ERR_NO_MEMORY || (!result.tree && !text.empty())) {
+    if (error == XML_ERR_INTERNAL_ERROR || error == XML_ERR_NO_MEMORY || (!result.tree && !utf8.empty())) {
         result.tree.reset();
         result.failure = error == XML_ERR_INTERNAL_ERROR ? "is nested too deeply to read"
                          : huge_text ? "holds a text of more than 10 MB in one piece, too long to read"
@@ -108,6 +121,40 @@ html_document parse_html(std::string_view utf8) {
     }
     if (result.tree) remove_templates(result.tree.get());
     return result;
+}
+
+std::size_t least_tree_size(std::string_view text) {
+    // A node, and an attribute with its text node and value, as glibc's malloc gives them.
+    constexpr std::size_t node = 128, attribute = 240;
+    constexpr auto npos = std::string_view::npos;
+    std::size_t size = 0;
+    for (std::size_t at = text.find('<'); at != npos; at = text.find('<', at)) {
+        if (text.substr(at).starts_with("<!--")) {
+            at = text.find("-->", at + 4);
+            if (at == npos) break;
+            continue;
+        }
+        if (++at >= text.size() || !is_letter(text[at])) continue;
+        const std::size_t name_start = at;
+        while (at < text.size() && !is_blank(text[at]) && text[at] != '>' && text[at] != '/') ++at;
+        const std::string_view name = text.substr(name_start, at - name_start);
+        size += node;
+        // Its attributes up to the end of the tag; a quote starts a value only after "=".
+        for (bool after_equals = false; at < text.size() && text[at] != '>'; ++at) {
+            const char c = text[at];
+            if ((c == '"' || c == '\'') && after_equals) {
+                at = text.find(c, at + 1);
+                if (at == npos) return size;
+            } else if (c == '=') {
+                size += attribute;
+            }
+            if (!is_blank(c)) after_equals = c == '=';
+        }
+        if (at + 1 < text.size() && !is_blank(text[at + 1]) && text[at + 1] != '<') size += node;  // a text
+        const bool script = equals_ignoring_case(name, "script");
+        if (script || equals_ignoring_case(name, "style")) at = end_of_raw_text(text, at, script ? "script" : "style");
+    }
+    return size;
 }
 
 const xmlNode* next_node(const xmlNode* node, const xmlNode* top, bool enter) {

@@ -12,6 +12,9 @@
 // is badly misnested. A parse deeper than html_depth_limit stops; real pages
 // reach about half of it.
 inline constexpr unsigned html_depth_limit = 4096;
+// A page whose tree would take more than this is refused before it is
+// parsed: a page of millions of tiny elements would take gigabytes.
+inline constexpr std::size_t html_tree_limit = std::size_t{96} << 20;
 
 struct free_html_tree {
     void operator()(xmlDoc* tree) const { xmlFreeDoc(tree); }
@@ -24,6 +27,9 @@ struct html_document {
     const xmlNode* root() const { return reinterpret_cast<const xmlNode*>(tree.get()); }
 };
 
+// The least memory libxml2's tree of the text takes, counted in one quick
+// pass over its tags.
+std::size_t least_tree_size(std::string_view text);
 // Parses UTF-8 text as an HTML document, <template> contents left out.
 html_document parse_html(std::string_view utf8);
 
