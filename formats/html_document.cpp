@@ -124,8 +124,8 @@ html_document parse_html(std::string_view utf8) {
 }
 
 std::size_t least_tree_size(std::string_view text) {
-    // A node, and an attribute with its text node and value, as glibc's malloc gives them.
-    constexpr std::size_t node = 128, attribute = 240;
+    // A node, an attribute, and the text node of its value, as glibc's malloc gives them.
+    constexpr std::size_t node = 128, attribute = 112, value = 144;
     constexpr auto npos = std::string_view::npos;
     std::size_t size = 0;
     for (std::size_t at = text.find('<'); at != npos; at = text.find('<', at)) {
@@ -140,15 +140,24 @@ std::size_t least_tree_size(std::string_view text) {
         const std::string_view name = text.substr(name_start, at - name_start);
         size += node;
         // Its attributes up to the end of the tag; a quote starts a value only after "=".
-        for (bool after_equals = false; at < text.size() && text[at] != '>'; ++at) {
+        bool after_blank = false, after_equals = false;
+        for (; at < text.size() && text[at] != '>'; ++at) {
             const char c = text[at];
-            if ((c == '"' || c == '\'') && after_equals) {
-                at = text.find(c, at + 1);
-                if (at == npos) return size;
-            } else if (c == '=') {
+            if (is_blank(c)) {
+                after_blank = true;
+                continue;
+            }
+            if (c == '=') {
+                size += value;
+            } else if ((c == '"' || c == '\'') && after_equals) {
+                const std::size_t start = at;
+                if ((at = text.find(c, at + 1)) == npos) return size;
+                size += at - start;
+            } else if (after_blank && !after_equals && c != '/') {
                 size += attribute;
             }
-            if (!is_blank(c)) after_equals = c == '=';
+            after_equals = c == '=';
+            after_blank = false;
         }
         if (at + 1 < text.size() && !is_blank(text[at + 1]) && text[at + 1] != '<') size += node;  // a text
         const bool script = equals_ignoring_case(name, "script");
@@ -202,7 +211,8 @@ bool has_class(const xmlNode* element, std::string_view word) {
 
 read_result read_recipe_blocks(std::string_view bytes, std::string_view word,
                                found_recipe (*read_block)(const xmlNode* div)) {
-    const html_document page = parse_html(text_to_utf8(bytes));
+    std::string converted;
+    const html_document page = parse_html(text_as_utf8(bytes, converted));
     if (!page.tree) return {{}, {"The page " + page.failure + "."}};
     read_result result;
     for (const xmlNode* node = page.root(); node;) {

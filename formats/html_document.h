@@ -13,8 +13,9 @@
 // reach about half of it.
 inline constexpr unsigned html_depth_limit = 4096;
 // A page whose tree would take more than this is refused before it is
-// parsed: a page of millions of tiny elements would take gigabytes.
-inline constexpr std::size_t html_tree_limit = std::size_t{96} << 20;
+// parsed: a page of millions of tiny elements would take gigabytes. What is
+// read from the tree (microdata items) takes up to half as much again.
+inline constexpr std::size_t html_tree_limit = std::size_t{80} << 20;
 
 struct free_html_tree {
     void operator()(xmlDoc* tree) const { xmlFreeDoc(tree); }
