@@ -147,7 +147,8 @@ read_result read_page_here(std::string_view bytes, const found_taker& take) {
     // Blocks may refer to each other; then all are read before any is mapped.
     const bool refers = std::any_of(parts.json_ld.begin(), parts.json_ld.end(), refers_by_id);
     std::vector<json> values;
-    std::size_t value_room = json_value_limit;  // for all blocks together
+    // For all blocks together; all held at once when they refer to each other.
+    std::size_t value_room = refers ? json_held_value_limit : json_value_limit;
     for (std::size_t i = 0; i < parts.json_ld.size(); ++i) {
         lenient_json block = refers ? parse_lenient_json(parts.json_ld[i], value_room)
                                     : read_each_value(parts.json_ld[i], value_room, origin, take_json_ld);
@@ -172,7 +173,7 @@ read_result read_json_here(std::string_view bytes, const found_taker& take) {
     const recipe_origin origin{};
     lenient_json file;
     if (refers_by_id(text)) {
-        file = parse_lenient_json(text);
+        file = parse_lenient_json(text, json_held_value_limit);
         take_recipes(file.values, origin, take);
     } else {
         file = read_each_value(text, json_value_limit, origin, take);
