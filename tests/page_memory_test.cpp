@@ -1,0 +1,160 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+
+#include "formats/html_document.h"
+#include "formats/schema_org.h"
+#include "import_recipes/import_tool.h"
+#include "tests/test_support.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string repeated(std::string_view piece, int times) {
+    std::string out;
+    for (int i = 0; i < times; ++i) out += piece;
+    return out;
+}
+
+std::string utf16(std::string_view latin1, bool little_end) {
+    std::string out = little_end ? "\xFF\xFE" : "\xFE\xFF";
+    for (char c : latin1) {
+        out += little_end ? c : '\0';
+        out += little_end ? '\0' : c;
+    }
+    return out;
+}
+
+// Every field of each recipe, so that one comparison shows any difference.
+std::string shown(const read_result& result) {
+    std::string text;
+    for (const found_recipe& recipe : result.recipes) {
+        text += recipe.name + "|" + recipe.source + "|" + recipe.description + "|";
+        for (const std::string& line : recipe.ingredients) text += line + ";";
+        for (const std::string& line : recipe.directions) text += line + ";";
+        text += "\n";
+    }
+    for (const std::string& note : result.notes) text += note + "\n";
+    return text;
+}
+
+}  // namespace
+
+// The parser takes the page in pieces of some kilobytes, with line ends and
+// NULs mended on the way: a CR LF split between two pieces is one line end,
+// and a NUL where a piece has no room left for its three bytes is not lost.
+TEST(page_memory, line_ends_and_nuls_are_mended_across_the_pieces_the_parser_takes) {
+    // Runs of every length between them, so that each falls on a piece's end somewhere.
+    std::string script, expected;
+    for (int i = 0; i < 3000; ++i) {
+        script += std::string(i % 7, 'a') + "\r\n" + std::string(i % 5, 'b') + '\0' + std::string(i % 3, 'c') + "\r";
+        expected += std::string(i % 7, 'a') + "\n" + std::string(i % 5, 'b') + "\uFFFD" + std::string(i % 3, 'c') + "\n";
+    }
+    const html_document page = parse_html("<script>" + script + "</script>");
+    ASSERT_TRUE(page.tree);
+    const xmlNode* node = page.root();
+    while (node && !is_element(node, "script")) node = next_node(node, page.root());
+    ASSERT_TRUE(node && node->children);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(node->children->content)), expected);
+}
+
+// Plain UTF-8 is parsed where it lies; every other way in (a byte order mark,
+// UTF-16 either way round, a declared Latin character set, CR LF or CR line
+// ends, a NUL) goes through a conversion or mending, and gives the same recipe.
+TEST(page_memory, a_page_gives_the_same_recipe_whichever_way_its_text_reaches_the_parser) {
+    const std::string page =
+        "<html><head><meta charset=\"windows-1252\"><link rel=\"canonical\" href=\"https://soup.example/creme\">"
+        "</head><body>\n<p>Notes\non the\nrecipe</p>\n<script type=\"application/ld+json\">{\"@type\": \"Recipe\", "
+        "\"name\": \"Cr\xe8me br\xfbl\xe9\x65\", \"description\": \"Rich\", \"recipeIngredient\": [\"5 yolks\", "
+        "\"\xbd l cream\"], \"recipeInstructions\": \"Whisk.\nBake at 150\xb0.\"}</script>\n"
+        "<div itemscope itemtype=\"https://schema.org/Recipe\">\n<span itemprop=\"name\">Tarte \xe0\nla cr\xe8me</span>"
+        "\n</div></body></html>";
+    const std::string expected =
+        "Cr\u00e8me br\u00fbl\u00e9\x65|soup.example|Rich|5 yolks;\u00bd l cream;Whisk.;Bake at 150\u00b0.;"
+        "Source: https://soup.example/creme;\n"
+        "Tarte \u00e0 la cr\u00e8me|soup.example||Source: https://soup.example/creme;\n";
+    const auto utf8 = [](std::string_view latin1) {
+        std::string out;
+        for (char c : latin1) {
+            const auto byte = static_cast<unsigned char>(c);
+            if (byte < 0x80) out += c;
+            else out += static_cast<char>(0xC0 | byte >> 6), out += static_cast<char>(0x80 | (byte & 0x3F));
+        }
+        return out;
+    };
+    const auto with = [](std::string text, std::string_view from, std::string_view to) {
+        for (std::size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size()) text.replace(at, from.size(), to);
+        return text;
+    };
+    const std::string as_utf8 = with(utf8(page), "windows-1252", "utf-8");
+    const std::pair<const char*, std::string> ways[] = {
+        {"UTF-8", as_utf8},
+        {"UTF-8 with its mark", "\xEF\xBB\xBF" + as_utf8},
+        {"UTF-16 LE", utf16(page, true)},
+        {"UTF-16 BE", utf16(page, false)},
+        {"Windows-1252", page},
+        {"CR LF", with(as_utf8, "\n", "\r\n")},
+        {"CR", with(as_utf8, "\n", "\r")},
+        {"a NUL between the tags", with(as_utf8, "</p>\n", std::string("</p>\n\0", 6))},
+    };
+    for (const auto& [way, bytes] : ways) EXPECT_EQ(shown(read_recipe_page(bytes, "page.html")), expected) << way;
+    // A JSON file is read in place when it is UTF-8 and converted otherwise.
+    const std::string json = "{\"@type\": \"Recipe\", \"name\": \"Cr\xe8pe\"}";
+    EXPECT_EQ(shown(read_recipe_json(json, "f.json")), "Cr\u00e8pe|||\n");
+    EXPECT_EQ(shown(read_recipe_json(utf8(json), "f.json")), "Cr\u00e8pe|||\n");
+}
+
+// The least a tree takes, counted before the parse: a node for an element or
+// a text, an attribute, and the node of its value with the value's bytes;
+// what is inside a comment, a script or a style makes no element.
+TEST(page_memory, the_least_tree_size_counts_elements_attributes_and_texts_only) {
+    EXPECT_EQ(least_tree_size(""), 0u);
+    EXPECT_EQ(least_tree_size("<p>"), 128u);
+    EXPECT_EQ(least_tree_size("<p class=a>x"), 128u + 112 + 144 + 128);
+    EXPECT_EQ(least_tree_size("<div itemscope itemtype = \"a>b\">"), 128u + 112 + 112 + 144 + 4);
+    // A quote inside a value starts nothing.
+    EXPECT_EQ(least_tree_size("<p title=don't>x<b class='y'>"), 128u + 112 + 144 + 128 + 128 + 112 + 144 + 2);
+    EXPECT_EQ(least_tree_size("<!-- <p><p> --><SCRIPT><p><p></script ><style><p></STYLE>< p>1 < 2"), 2 * 128u);
+    EXPECT_EQ(least_tree_size("<a href=\"x"), 128u + 112 + 144);  // an unclosed quote ends the count
+    const std::string tiny = repeated("<p>", 700000);  // 2 MB; at least 90 MB as a tree
+    EXPECT_GT(least_tree_size(tiny), html_tree_limit);
+    EXPECT_EQ(parse_html(tiny).failure, "needs more memory than a page may use to read");
+    EXPECT_EQ(parse_html(tiny.substr(0, 3 * 100000)).failure, "");
+}
+
+// A page whose tree would not fit is refused before it is parsed, with a
+// note, and the next file is read.
+class page_memory_test : public larder_test {};
+
+TEST_F(page_memory_test, a_page_too_large_for_the_reader_gets_a_note_and_the_run_goes_on) {
+    const fs::path collection = dir / "Larderon";
+    fs::create_directory(collection);
+    write_whole_file(dir / "a-tiny.html", "<html><body>" + repeated("<p>", 700000));
+    write_whole_file(dir / "b-soup.html",
+                     "<!DOCTYPE html><html><head><script type=\"application/ld+json\">{\"@type\": \"Recipe\", "
+                     "\"name\": \"Soup\"}</script></head></html>");
+    std::ostringstream out, err;
+    EXPECT_EQ(import_recipes({(dir / "a-tiny.html").string(), (dir / "b-soup.html").string()},
+                             {collection.string(), out, err, false}),
+              1);  // a file could not be read
+    EXPECT_EQ(err.str(), (dir / "a-tiny.html").string() + ": The page needs more memory than a page may use to read.\n");
+    EXPECT_EQ(out.str(), "Imported 1 recipes from 1 file into " + collection.string() +
+                             ".\nWithout directions: 1 (Soup)\nWithout ingredients: 1 (Soup)\nFrom web pages 1.\n");
+    EXPECT_TRUE(fs::exists(collection / "Soup1.rcp"));
+}
+
+// A JSON value is held whole while it is read: one of more than
+// json_held_value_limit values is refused, as is a text of more when its
+// parts refer to each other; items of an array read one at a time are not
+// held together, so the limit is not theirs.
+TEST(page_memory, json_holds_a_bounded_number_of_values_at_once) {
+    const std::string items = "[" + repeated("{\"x\": [" + repeated("{},", 999) + "{}]},", 400);  // 800,400 values
+    const std::string last = R"({"@type": "Recipe", "name": "Last"}])";
+    EXPECT_EQ(shown(read_recipe_json(items + last, "items.json")), "Last|||\n");
+    EXPECT_EQ(shown(read_recipe_json(items + R"({"@id": "#x", "@type": "Recipe", "name": "Last"}])", "id.json")),
+              "The file could not be read as JSON: holds more than 750000 values.\n");
+    EXPECT_EQ(shown(read_recipe_json(R"({"@type": "Recipe", "name": "Big", "x": )" + items + "{}]}", "one.json")),
+              "The file could not be read as JSON: holds more than 750000 values.\n");
+}
