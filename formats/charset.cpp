@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <optional>
 #include <vector>
@@ -112,6 +113,13 @@ bool is_plain_utf8(std::string_view bytes) {
     return check.valid();
 }
 
+// Counted before converting, so that a page that would grow to hundreds of
+// megabytes is not converted at all.
+std::size_t most_utf8_bytes(std::string_view bytes) {
+    const auto high = std::count_if(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+    return bytes.size() + 2 * static_cast<std::size_t>(high);
+}
+
 std::optional<std::string> converted_from_bom(std::string_view bytes) {
     const char* charset = bytes.starts_with("\xEF\xBB\xBF")   ? "UTF-8"
                           : bytes.starts_with("\xFF\xFE") ? "UTF-16LE"
@@ -149,12 +157,14 @@ std::string page_to_utf8(std::string_view bytes) {
     return out;
 }
 
-std::string_view page_as_utf8(std::string_view bytes, std::string& held) {
+std::optional<std::string_view> page_as_utf8(std::string_view bytes, std::string& held, std::size_t largest) {
     if (is_plain_utf8(bytes)) return bytes;
+    if (most_utf8_bytes(bytes) > largest) return std::nullopt;
     return held = page_to_utf8(bytes);
 }
 
-std::string_view text_as_utf8(std::string_view bytes, std::string& held) {
+std::optional<std::string_view> text_as_utf8(std::string_view bytes, std::string& held, std::size_t largest) {
     if (is_plain_utf8(bytes)) return bytes;
+    if (most_utf8_bytes(bytes) > largest) return std::nullopt;
     return held = text_to_utf8(bytes);
 }

@@ -10,6 +10,8 @@
 
 namespace {
 
+constexpr const char* memory_failure = "needs more memory than a page may use to read";
+
 void say_nothing(void*, const char*, ...) {}
 void say_nothing_structured(void*, xmlErrorPtr) {}
 
@@ -84,7 +86,7 @@ void remove_templates(xmlDoc* tree) {
 
 }  // namespace
 
-html_document parse_html(std::string_view utf8) {
+html_document parse_html(std::string_view utf8, std::size_t held) {
     // libxml2 would print its complaints about a page on the terminal.
     xmlSetGenericErrorFunc(nullptr, say_nothing);
     xmlSetStructuredErrorFunc(nullptr, say_nothing_structured);
@@ -93,9 +95,9 @@ html_document parse_html(std::string_view utf8) {
         result.failure = "is too large to read";
         return result;
     }
-    htmlParserCtxtPtr context = least_tree_size(utf8) <= html_tree_limit ? htmlNewParserCtxt() : nullptr;
+    htmlParserCtxtPtr context = least_tree_size(utf8) + held <= html_tree_limit ? htmlNewParserCtxt() : nullptr;
     if (!context) {
-        result.failure = "needs more memory than a page may use to read";
+        result.failure = memory_failure;
         return result;
     }
     // The cap is global to libxml2; the XML readers keep theirs.
@@ -116,7 +118,7 @@ html_document parse_html(std::string_view utf8) {
         result.tree.reset();
         result.failure = error == XML_ERR_INTERNAL_ERROR ? "is nested too deeply to read"
                          : huge_text ? "holds a text of more than 10 MB in one piece, too long to read"
-                                     : "needs more memory than a page may use to read";
+                                     : memory_failure;
         return result;
     }
     if (result.tree) remove_templates(result.tree.get());
@@ -212,7 +214,8 @@ bool has_class(const xmlNode* element, std::string_view word) {
 read_result read_recipe_blocks(std::string_view bytes, std::string_view word,
                                found_recipe (*read_block)(const xmlNode* div)) {
     std::string converted;
-    const html_document page = parse_html(text_as_utf8(bytes, converted));
+    const std::optional<std::string_view> text = text_as_utf8(bytes, converted, html_tree_limit);
+    const html_document page = text ? parse_html(*text, converted.size()) : html_document{{}, memory_failure};
     if (!page.tree) return {{}, {"The page " + page.failure + "."}};
     read_result result;
     for (const xmlNode* node = page.root(); node;) {

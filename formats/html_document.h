@@ -32,7 +32,9 @@ struct html_document {
 // pass over its tags.
 std::size_t least_tree_size(std::string_view text);
 // Parses UTF-8 text as an HTML document, <template> contents left out.
-html_document parse_html(std::string_view utf8);
+// `held` counts what is kept beside the tree while it is built (a converted
+// copy of the page) against the tree's room.
+html_document parse_html(std::string_view utf8, std::size_t held = 0);
 
 // The node after `node` in document order below `top`, without entering
 // node's children when enter is false; null at the end. Pages nest deep, so

@@ -25,6 +25,9 @@ std::string lower(std::string text) {
     return text;
 }
 
+// A JSON file in another character set is read from a UTF-8 copy of at most this.
+constexpr std::size_t largest_json_copy = std::size_t{64} << 20;
+
 struct page_parts {
     std::vector<std::string_view> json_ld;  // the text of each JSON-LD block, in page order, in the tree
     std::deque<std::string> joined;         // or here, for a block the tree holds in pieces
@@ -130,7 +133,9 @@ std::string dropped_note(std::size_t dropped) {
 
 read_result read_page_here(std::string_view bytes, const found_taker& take) {
     std::string converted;
-    html_document document = parse_html(page_as_utf8(bytes, converted));
+    const std::optional<std::string_view> text = page_as_utf8(bytes, converted, html_tree_limit);
+    if (!text) return {{}, {"The page needs more memory than a page may use to read."}};
+    html_document document = parse_html(*text, converted.size());
     converted = {};  // the tree holds its own copy of every text
     if (!document.tree) return {{}, {"The page " + document.failure + "."}};
     // The JSON-LD blocks are read from the tree's own texts.
@@ -169,7 +174,9 @@ read_result read_page_here(std::string_view bytes, const found_taker& take) {
 
 read_result read_json_here(std::string_view bytes, const found_taker& take) {
     std::string converted;
-    const std::string_view text = text_as_utf8(bytes, converted);
+    const std::optional<std::string_view> utf8 = text_as_utf8(bytes, converted, largest_json_copy);
+    if (!utf8) return {{}, {"The file needs more memory than a file may use to read."}};
+    const std::string_view text = *utf8;
     const recipe_origin origin{};
     lenient_json file;
     if (refers_by_id(text)) {

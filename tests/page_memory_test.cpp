@@ -3,6 +3,7 @@
 #include <sstream>
 #include <string>
 
+#include "formats/charset.h"
 #include "formats/html_document.h"
 #include "formats/schema_org.h"
 #include "import_recipes/import_tool.h"
@@ -122,6 +123,27 @@ TEST(page_memory, the_least_tree_size_counts_elements_attributes_and_texts_only)
     EXPECT_GT(least_tree_size(tiny), html_tree_limit);
     EXPECT_EQ(parse_html(tiny).failure, "needs more memory than a page may use to read");
     EXPECT_EQ(parse_html(tiny.substr(0, 3 * 100000)).failure, "");
+}
+
+// A converted copy is made only when it cannot grow past what it may take
+// (each byte that is not ASCII may become three), and it counts against the
+// tree's room while the tree is built. UTF-8 is never copied, however large.
+TEST(page_memory, a_converted_copy_is_bounded_before_it_is_made_and_counts_against_the_tree) {
+    std::string held;
+    EXPECT_FALSE(page_as_utf8("caf\xe9", held, 5));
+    EXPECT_EQ(page_as_utf8("caf\xe9", held, 6), "caf\u00e9");
+    const std::string_view marked = {"\xFF\xFEx\0", 4};
+    EXPECT_FALSE(text_as_utf8(marked, held, 7));  // its mark counts too
+    EXPECT_EQ(text_as_utf8(marked, held, 8), "x");
+    held.clear();
+    const std::string_view plain = "caf\u00e9 \u20ac";
+    EXPECT_EQ(page_as_utf8(plain, held, 0)->data(), plain.data());
+    EXPECT_TRUE(held.empty());
+    EXPECT_EQ(parse_html("<p>", html_tree_limit - 128).failure, "");
+    EXPECT_EQ(parse_html("<p>", html_tree_limit - 127).failure, "needs more memory than a page may use to read");
+    // A page that would grow too large is refused without the copy.
+    EXPECT_EQ(shown(read_recipe_page(std::string(html_tree_limit / 3 + 1, '\xe9'), "wide.html")),
+              "The page needs more memory than a page may use to read.\n");
 }
 
 // A page whose tree would not fit is refused before it is parsed, with a
