@@ -69,6 +69,20 @@ std::size_t end_of_raw_text(std::string_view text, std::size_t at, std::string_v
     return text.size();
 }
 
+constexpr int parse_options =
+    HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET | HTML_PARSE_COMPACT;
+
+// Why the parse stopped half-way, or nothing: other errors are faults of the
+// page that the parser has mended.
+std::string parse_failure(htmlParserCtxtPtr context) {
+    if (context->errNo == XML_ERR_INTERNAL_ERROR) return "is nested too deeply to read";
+    if (context->errNo != XML_ERR_NO_MEMORY) return {};
+    // libxml2 stops at a text of more than 10 MB in one piece as if out of memory.
+    const xmlError* last = xmlCtxtGetLastError(context);
+    const bool huge_text = last && last->message && std::string_view(last->message).find("huge text") != std::string_view::npos;
+    return huge_text ? "holds a text of more than 10 MB in one piece, too long to read" : memory_failure;
+}
+
 // A template's contents are not part of the page as it shows.
 void remove_templates(xmlDoc* tree) {
     const xmlNode* top = reinterpret_cast<xmlNode*>(tree);
@@ -104,21 +118,14 @@ html_document parse_html(std::string_view utf8, std::size_t held) {
     const unsigned xml_depth_limit = xmlParserMaxDepth;
     xmlParserMaxDepth = html_depth_limit;
     unread_text unread{utf8};
-    result.tree.reset(htmlCtxtReadIO(context, read_piece, nullptr, &unread, nullptr, "UTF-8",
-                                     HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING |
-                                         HTML_PARSE_NONET | HTML_PARSE_COMPACT));
+    result.tree.reset(htmlCtxtReadIO(context, read_piece, nullptr, &unread, nullptr, "UTF-8", parse_options));
     xmlParserMaxDepth = xml_depth_limit;
-    const int error = context->errNo;
-    // libxml2 stops at a text of more than 10 MB in one piece as if out of memory.
-    const xmlError* last = xmlCtxtGetLastError(context);
-    const bool huge_text = last && last->message && std::string_view(last->message).find("huge text") != std::string_view::npos;
+    std::string failure = parse_failure(context);
     htmlFreeParserCtxt(context);
-    // Other errors are faults of the page that the parser has mended; these stop it half-way.
-    if (error == XML_ERR_INTERNAL_ERROR || error == XML_ERR_NO_MEMORY || (!result.tree && !utf8.empty())) {
+    if (failure.empty() && !result.tree && !utf8.empty()) failure = memory_failure;
+    if (!failure.empty()) {
         result.tree.reset();
-        result.failure = error == XML_ERR_INTERNAL_ERROR ? "is nested too deeply to read"
-                         : huge_text ? "holds a text of more than 10 MB in one piece, too long to read"
-                                     : memory_failure;
+        result.failure = std::move(failure);
         return result;
     }
     if (result.tree) remove_templates(result.tree.get());
@@ -211,17 +218,95 @@ bool has_class(const xmlNode* element, std::string_view word) {
     return false;
 }
 
+namespace {
+
+bool is_block(const xmlNode* node, std::string_view word) { return is_element(node, "div") && has_class(node, word); }
+
+// The blocks in a part of the page the parser has finished, in page order.
+void take_blocks(const xmlNode* top, std::string_view word, found_recipe (*read_block)(const xmlNode* div),
+                 read_result& result) {
+    for (const xmlNode* node = top; node;) {
+        const bool found = is_block(node, word);
+        if (found) result.recipes.push_back(read_block(node));
+        node = next_node(node, top, !found && !is_element(node, "template"));
+    }
+}
+
+// Reads the blocks the parser has finished and frees them with all else it
+// has finished: what is left is the open elements, and the last child of
+// each, to which the parser may still add text. Then a page of any number of
+// recipes takes the memory of one.
+void take_finished(htmlParserCtxtPtr context, std::string_view word,
+                   found_recipe (*read_block)(const xmlNode* div), read_result& result) {
+    const auto is_open = [&](const xmlNode* node) {
+        return std::find(context->nodeTab, context->nodeTab + context->nodeNr, node) != context->nodeTab + context->nodeNr;
+    };
+    bool in_template = false;
+    for (xmlNode* parent = reinterpret_cast<xmlNode*>(context->myDoc); parent;) {
+        xmlNode* open_child = nullptr;
+        for (xmlNode* child = parent->children; child;) {
+            xmlNode* after = child->next;
+            if (!after) break;
+            if (child->type == XML_DTD_NODE) {
+                child = after;
+                continue;
+            }
+            if (is_open(child)) {
+                open_child = child;
+            } else {
+                if (!in_template) take_blocks(child, word, read_block, result);
+                xmlUnlinkNode(child);
+                xmlFreeNode(child);
+            }
+            child = after;
+        }
+        if (!open_child) {
+            const xmlNode* last = parent->last;
+            if (last && is_open(last)) open_child = const_cast<xmlNode*>(last);
+        }
+        // A block still open is read once it has ended.
+        if (open_child && is_block(open_child, word)) break;
+        in_template = in_template || (open_child && is_element(open_child, "template"));
+        parent = open_child;
+    }
+}
+
+// The text for the parser, with the blocks it has finished read and freed
+// each time it asks for more.
+struct pruned_reading {
+    unread_text unread;
+    htmlParserCtxtPtr context;
+    std::string_view word;
+    found_recipe (*read_block)(const xmlNode* div);
+    read_result& result;
+};
+
+int read_piece_pruning(void* from, char* buffer, int size) {
+    pruned_reading& reading = *static_cast<pruned_reading*>(from);
+    if (reading.context->myDoc) take_finished(reading.context, reading.word, reading.read_block, reading.result);
+    return read_piece(&reading.unread, buffer, size);
+}
+
+}  // namespace
+
 read_result read_recipe_blocks(std::string_view bytes, std::string_view word,
                                found_recipe (*read_block)(const xmlNode* div)) {
     std::string converted;
     const std::optional<std::string_view> text = text_as_utf8(bytes, converted, html_tree_limit);
-    const html_document page = text ? parse_html(*text, converted.size()) : html_document{{}, memory_failure};
-    if (!page.tree) return {{}, {"The page " + page.failure + "."}};
+    htmlParserCtxtPtr context = text ? htmlNewParserCtxt() : nullptr;
+    if (!context) return {{}, {"The page " + std::string(memory_failure) + "."}};
+    xmlSetGenericErrorFunc(nullptr, say_nothing);
+    xmlSetStructuredErrorFunc(nullptr, say_nothing_structured);
+    const unsigned xml_depth_limit = xmlParserMaxDepth;
+    xmlParserMaxDepth = html_depth_limit;
     read_result result;
-    for (const xmlNode* node = page.root(); node;) {
-        const bool found = is_element(node, "div") && has_class(node, word);
-        if (found) result.recipes.push_back(read_block(node));
-        node = next_node(node, page.root(), !found);
-    }
+    pruned_reading reading{{*text}, context, word, read_block, result};
+    const std::unique_ptr<xmlDoc, free_html_tree> tree(
+        htmlCtxtReadIO(context, read_piece_pruning, nullptr, &reading, nullptr, "UTF-8", parse_options));
+    xmlParserMaxDepth = xml_depth_limit;
+    const std::string failure = parse_failure(context);
+    htmlFreeParserCtxt(context);
+    if (!failure.empty()) return {{}, {"The page " + failure + "."}};
+    if (tree) take_blocks(reinterpret_cast<const xmlNode*>(tree.get()), word, read_block, result);
     return result;
 }

@@ -2,6 +2,7 @@
 
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "formats/charset.h"
 #include "formats/html_document.h"
@@ -165,6 +166,39 @@ TEST_F(page_memory_test, a_page_too_large_for_the_reader_gets_a_note_and_the_run
     EXPECT_EQ(out.str(), "Imported 1 recipes from 1 file into " + collection.string() +
                              ".\nWithout directions: 1 (Soup)\nWithout ingredients: 1 (Soup)\nFrom web pages 1.\n");
     EXPECT_TRUE(fs::exists(collection / "Soup1.rcp"));
+}
+
+// A manager's HTML export is read block by block as the parser goes: each
+// block it has finished is read and freed with all before it, so that an
+// export of any number of recipes takes the memory of one. What is read is
+// what a whole tree gives: outermost blocks in page order, none from a
+// template, and one left open at the end.
+TEST(page_memory, an_export_is_read_block_by_block_as_the_parser_goes) {
+    std::string page = "<html><body><template><div class=r id=hidden></div></template>";
+    std::vector<std::string> expected;
+    for (int i = 0; i < 3000; ++i) {
+        const std::string id = std::to_string(i);
+        page += "<section><div class='x r' id=" + id + "><h2>" + id + "</h2><p>Stir " + std::string(i % 40, 'w') +
+                "</div></section>\n";
+        expected.push_back(id + ":" + std::to_string(id.size() + 5 + i % 40));
+    }
+    page += "<div class=r id=outer><div class=r id=inner></div></div><div><div class=r id=last>";
+    expected.insert(expected.end(), {"outer:0", "last:0"});
+    static int alone;  // blocks read with nothing before them left in the tree
+    alone = 0;
+    const read_result result = read_recipe_blocks(page, "r", [](const xmlNode* div) {
+        alone += div->parent->prev == nullptr;
+        std::size_t text = 0;  // the block's text, all there when it is read
+        for (const xmlNode* node = div; node; node = next_node(node, div))
+            if (node->type == XML_TEXT_NODE) text += std::string_view(reinterpret_cast<const char*>(node->content)).size();
+        found_recipe recipe;
+        recipe.name = std::string(attribute(div, "id")) + ":" + std::to_string(text);
+        return recipe;
+    });
+    std::vector<std::string> names;
+    for (const found_recipe& recipe : result.recipes) names.push_back(recipe.name);
+    EXPECT_EQ(names, expected);
+    EXPECT_GT(alone, 2900);
 }
 
 // A JSON value is held whole while it is read: one of more than
