@@ -235,39 +235,28 @@ void take_blocks(const xmlNode* top, std::string_view word, found_recipe (*read_
 // Reads the blocks the parser has finished and frees them with all else it
 // has finished: what is left is the open elements, and the last child of
 // each, to which the parser may still add text. Then a page of any number of
-// recipes takes the memory of one.
+// recipes takes the memory of one. The open elements are the parser's stack,
+// each a child of the one before, so that the walk is as long as the page is deep.
 void take_finished(htmlParserCtxtPtr context, std::string_view word,
                    found_recipe (*read_block)(const xmlNode* div), read_result& result) {
-    const auto is_open = [&](const xmlNode* node) {
-        return std::find(context->nodeTab, context->nodeTab + context->nodeNr, node) != context->nodeTab + context->nodeNr;
-    };
     bool in_template = false;
-    for (xmlNode* parent = reinterpret_cast<xmlNode*>(context->myDoc); parent;) {
-        xmlNode* open_child = nullptr;
-        for (xmlNode* child = parent->children; child;) {
+    xmlNode* parent = reinterpret_cast<xmlNode*>(context->myDoc);
+    for (int level = 0; parent; ++level) {
+        xmlNode* open = level < context->nodeNr ? context->nodeTab[level] : nullptr;
+        if (open && open->parent != parent) return;
+        for (xmlNode* child = parent->children; child && child->next;) {
             xmlNode* after = child->next;
-            if (!after) break;
-            if (child->type == XML_DTD_NODE) {
-                child = after;
-                continue;
-            }
-            if (is_open(child)) {
-                open_child = child;
-            } else {
+            if (child != open && child->type != XML_DTD_NODE) {
                 if (!in_template) take_blocks(child, word, read_block, result);
                 xmlUnlinkNode(child);
                 xmlFreeNode(child);
             }
             child = after;
         }
-        if (!open_child) {
-            const xmlNode* last = parent->last;
-            if (last && is_open(last)) open_child = const_cast<xmlNode*>(last);
-        }
         // A block still open is read once it has ended.
-        if (open_child && is_block(open_child, word)) break;
-        in_template = in_template || (open_child && is_element(open_child, "template"));
-        parent = open_child;
+        if (!open || is_block(open, word)) return;
+        in_template = in_template || is_element(open, "template");
+        parent = open;
     }
 }
 
