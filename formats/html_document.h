@@ -47,6 +47,7 @@ std::string_view attribute(const xmlNode* element, std::string_view name);
 // Whether the element's class attribute holds the word.
 bool has_class(const xmlNode* element, std::string_view word);
 // The recipes of a manager's HTML export in any character set: one from
-// each outermost <div> whose class holds the word, in page order.
+// each outermost <div> whose class holds the word, in page order. Each is
+// read as soon as the parser has finished it, and freed.
 read_result read_recipe_blocks(std::string_view bytes, std::string_view word,
                                found_recipe (*read_block)(const xmlNode* div));
