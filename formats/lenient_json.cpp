@@ -143,6 +143,10 @@ mended mend_value(std::string_view text, std::size_t at, std::size_t& values, st
     bool whole = false;
     std::vector<open_value> open;
     while (at < text.size() && !whole) {
+        if (m.text.size() > json_held_byte_limit) {
+            m.failure = "holds more than " + std::to_string(json_held_byte_limit >> 20) + " MB in one value";
+            return m;
+        }
         const char c = text[at];
         if (!open.empty() && open.back().kind == '[' && !is_blank(c) && c != ',' && c != ']') {
             open_value& list = open.back();

@@ -1,12 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "formats/charset.h"
 #include "formats/html_document.h"
 #include "formats/schema_org.h"
+#include "shell/isolated.h"
 #include "import_recipes/import_tool.h"
 #include "tests/test_support.h"
 
@@ -41,6 +43,9 @@ std::string shown(const read_result& result) {
     for (const std::string& note : result.notes) text += note + "\n";
     return text;
 }
+
+void run_out_of_memory() { throw std::bad_alloc(); }
+void fail_otherwise() { throw std::runtime_error("no"); }
 
 }  // namespace
 
@@ -202,9 +207,9 @@ TEST(page_memory, an_export_is_read_block_by_block_as_the_parser_goes) {
 }
 
 // A JSON value is held whole while it is read: one of more than
-// json_held_value_limit values is refused, as is a text of more when its
-// parts refer to each other; items of an array read one at a time are not
-// held together, so the limit is not theirs.
+// json_held_value_limit values or json_held_byte_limit bytes is refused, as
+// is a text of more when its parts refer to each other; items of an array
+// read one at a time are not held together, so the limit is not theirs.
 TEST(page_memory, json_holds_a_bounded_number_of_values_at_once) {
     const std::string items = "[" + repeated("{\"x\": [" + repeated("{},", 999) + "{}]},", 400);  // 800,400 values
     const std::string last = R"({"@type": "Recipe", "name": "Last"}])";
@@ -213,4 +218,26 @@ TEST(page_memory, json_holds_a_bounded_number_of_values_at_once) {
               "The file could not be read as JSON: holds more than 750000 values.\n");
     EXPECT_EQ(shown(read_recipe_json(R"({"@type": "Recipe", "name": "Big", "x": )" + items + "{}]}", "one.json")),
               "The file could not be read as JSON: holds more than 750000 values.\n");
+    // Nor one of a few long texts, held as text and again as strings.
+    const std::string wide = "{\"t\": \"" + std::string(std::size_t{1} << 20, 'w') + "\"},";
+    EXPECT_EQ(shown(read_recipe_json(R"({"@type": "Recipe", "name": "Long", "x": [)" + repeated(wide, 32) + "{}]}", "long.json")),
+              "The file could not be read as JSON: holds more than 32 MB in one value.\n");
+}
+
+// Memory that runs out where no exception may pass (a destructor) ends the
+// child through terminate: it is told as the memory limit, and nothing is
+// printed on the terminal.
+TEST(page_memory, memory_running_out_in_a_destructor_is_the_memory_limit) {
+    struct frees_by_allocating {
+        ~frees_by_allocating() { run_out_of_memory(); }  // what a JSON tree's clean-up does when memory is out
+    };
+    struct fails_when_freed {
+        ~fails_when_freed() { fail_otherwise(); }
+    };
+    testing::internal::CaptureStderr();
+    const isolated_run run = run_isolated([] { return frees_by_allocating(), std::string(); }, 5, 64 << 20);
+    const isolated_run other = run_isolated([] { return fails_when_freed(), std::string(); }, 5);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(run.failure, "it needs more than 64 MB of memory to read");
+    EXPECT_EQ(other.failure, "the reader stopped on it");
 }
