@@ -2,11 +2,13 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <optional>
 #include <vector>
 
 #include "formats/html_document.h"
+#include "formats/text_encoding.h"
 
 namespace {
 
@@ -103,6 +105,21 @@ bool means_windows_1252(const std::string& charset) {
     return false;
 }
 
+// UTF-8 with no byte order mark to take off (UTF-16's cannot be UTF-8).
+bool is_plain_utf8(std::string_view bytes) {
+    if (bytes.starts_with("\xEF\xBB\xBF")) return false;
+    utf8_check check;
+    check.add(bytes);
+    return check.valid();
+}
+
+// Counted before converting, so that a page that would grow to hundreds of
+// megabytes is not converted at all.
+std::size_t most_utf8_bytes(std::string_view bytes) {
+    const auto high = std::count_if(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+    return bytes.size() + 2 * static_cast<std::size_t>(high);
+}
+
 std::optional<std::string> converted_from_bom(std::string_view bytes) {
     const char* charset = bytes.starts_with("\xEF\xBB\xBF")   ? "UTF-8"
                           : bytes.starts_with("\xFF\xFE") ? "UTF-16LE"
@@ -138,4 +155,16 @@ std::string page_to_utf8(std::string_view bytes) {
     std::string out;
     convert_all(declared, nullptr, bytes, out);
     return out;
+}
+
+std::optional<std::string_view> page_as_utf8(std::string_view bytes, std::string& held, std::size_t largest) {
+    if (is_plain_utf8(bytes)) return bytes;
+    if (most_utf8_bytes(bytes) > largest) return std::nullopt;
+    return held = page_to_utf8(bytes);
+}
+
+std::optional<std::string_view> text_as_utf8(std::string_view bytes, std::string& held, std::size_t largest) {
+    if (is_plain_utf8(bytes)) return bytes;
+    if (most_utf8_bytes(bytes) > largest) return std::nullopt;
+    return held = text_to_utf8(bytes);
 }

@@ -1,4 +1,6 @@
 #pragma once
+#include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -11,3 +13,11 @@
 std::string page_to_utf8(std::string_view bytes);
 // The same without looking for a declaration.
 std::string text_to_utf8(std::string_view bytes);
+
+// The same without a copy when the bytes are UTF-8 already, with no byte
+// order mark: then the view is of `bytes` itself, so that a page of tens of
+// megabytes is not held twice. Else the view is of `held`, a copy made only
+// when it cannot grow past `largest` bytes (each byte that is not ASCII may
+// become three); else nothing.
+std::optional<std::string_view> page_as_utf8(std::string_view bytes, std::string& held, std::size_t largest);
+std::optional<std::string_view> text_as_utf8(std::string_view bytes, std::string& held, std::size_t largest);

@@ -12,6 +12,10 @@
 // is badly misnested. A parse deeper than html_depth_limit stops; real pages
 // reach about half of it.
 inline constexpr unsigned html_depth_limit = 4096;
+// A page whose tree would take more than this is refused before it is
+// parsed: a page of millions of tiny elements would take gigabytes. What is
+// read from the tree (microdata items) takes up to half as much again.
+inline constexpr std::size_t html_tree_limit = std::size_t{80} << 20;
 
 struct free_html_tree {
     void operator()(xmlDoc* tree) const { xmlFreeDoc(tree); }
@@ -24,8 +28,13 @@ struct html_document {
     const xmlNode* root() const { return reinterpret_cast<const xmlNode*>(tree.get()); }
 };
 
+// The least memory libxml2's tree of the text takes, counted in one quick
+// pass over its tags.
+std::size_t least_tree_size(std::string_view text);
 // Parses UTF-8 text as an HTML document, <template> contents left out.
-html_document parse_html(std::string_view utf8);
+// `held` counts what is kept beside the tree while it is built (a converted
+// copy of the page) against the tree's room.
+html_document parse_html(std::string_view utf8, std::size_t held = 0);
 
 // The node after `node` in document order below `top`, without entering
 // node's children when enter is false; null at the end. Pages nest deep, so
@@ -38,6 +47,7 @@ std::string_view attribute(const xmlNode* element, std::string_view name);
 // Whether the element's class attribute holds the word.
 bool has_class(const xmlNode* element, std::string_view word);
 // The recipes of a manager's HTML export in any character set: one from
-// each outermost <div> whose class holds the word, in page order.
+// each outermost <div> whose class holds the word, in page order. Each is
+// read as soon as the parser has finished it, and freed.
 read_result read_recipe_blocks(std::string_view bytes, std::string_view word,
                                found_recipe (*read_block)(const xmlNode* div));

@@ -1,5 +1,6 @@
 #include "formats/lenient_json.h"
 
+#include <algorithm>
 #include <cctype>
 #include <functional>
 
@@ -136,11 +137,16 @@ std::size_t skip_value(std::string_view text, std::size_t at) {
 // Copies one value from text[at], mending as it goes, and stops after it.
 mended mend_value(std::string_view text, std::size_t at, std::size_t& values, std::size_t value_limit) {
     mended m;
+    const std::size_t limit = std::min(value_limit, values + json_held_value_limit);  // this value's own too
     int depth = 0;
     std::size_t last = npos;  // where the last character copied that is not blank went
     bool whole = false;
     std::vector<open_value> open;
     while (at < text.size() && !whole) {
+        if (m.text.size() > json_held_byte_limit) {
+            m.failure = "holds more than " + std::to_string(json_held_byte_limit >> 20) + " MB in one value";
+            return m;
+        }
         const char c = text[at];
         if (!open.empty() && open.back().kind == '[' && !is_blank(c) && c != ',' && c != ']') {
             open_value& list = open.back();
@@ -193,8 +199,9 @@ mended mend_value(std::string_view text, std::size_t at, std::size_t& values, st
             } else if (c == ',' && !open.empty() && open.back().kind == '{') {
                 open.back().name_next = true;
             }
-            if ((c == '{' || c == '[' || c == ',') && ++values > value_limit) {
-                m.failure = "holds more than " + std::to_string(value_limit) + " values";
+            if ((c == '{' || c == '[' || c == ',') && ++values > limit) {
+                m.failure = "holds more than " + std::to_string(values > value_limit ? value_limit : json_held_value_limit) +
+                            " values";
                 return m;
             }
             m.text += c;

@@ -15,7 +15,10 @@
 //
 // Nesting deeper than json_depth_limit is refused, so that every walk over
 // a value can recurse safely; so is a text of more than value_limit values,
-// which could take gigabytes to hold (about 80 bytes a value at worst).
+// which could take gigabytes to hold (about 80 bytes a value at worst), and
+// so is one value (the whole text, for parse_lenient_json) of more than
+// json_held_value_limit values or json_held_byte_limit bytes, which is held
+// whole, twice over while it is read.
 //
 // A list of texts (an array whose first item is not an object or array)
 // keeps its first json_list_limit items: no recipe holds more than 50 lines
@@ -26,6 +29,8 @@
 // {"recipeIngredient": [items, bytes]}, so that a reader can count it.
 inline constexpr int json_depth_limit = 200;
 inline constexpr std::size_t json_value_limit = 4'000'000;
+inline constexpr std::size_t json_held_value_limit = 750'000;
+inline constexpr std::size_t json_held_byte_limit = std::size_t{32} << 20;
 inline constexpr std::size_t json_list_limit = 1'000;
 inline constexpr std::string_view json_left_out_key = "@left out";
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <deque>
 #include <span>
 #include <unordered_set>
 
@@ -24,8 +25,12 @@ std::string lower(std::string text) {
     return text;
 }
 
+// A JSON file in another character set is read from a UTF-8 copy of at most this.
+constexpr std::size_t largest_json_copy = std::size_t{64} << 20;
+
 struct page_parts {
-    std::vector<std::string> json_ld;  // the text of each JSON-LD block, in page order
+    std::vector<std::string_view> json_ld;  // the text of each JSON-LD block, in page order, in the tree
+    std::deque<std::string> joined;         // or here, for a block the tree holds in pieces
     std::string canonical;             // <link rel="canonical">
     std::string og_url;                // <meta property="og:url">
 };
@@ -47,15 +52,24 @@ bool has_word(const std::string& words, std::string_view word) {
     return false;
 }
 
+// A script's text is one text node of the tree: a view of it saves a copy of
+// what may be tens of megabytes.
+std::string_view script_text(const xmlNode* script, std::deque<std::string>& joined) {
+    std::vector<std::string_view> pieces;
+    for (const xmlNode* child = script->children; child; child = child->next)
+        if (child->content && (child->type == XML_TEXT_NODE || child->type == XML_CDATA_SECTION_NODE))
+            pieces.emplace_back(reinterpret_cast<const char*>(child->content));
+    if (pieces.size() == 1) return pieces.front();
+    std::string& text = joined.emplace_back();
+    for (std::string_view piece : pieces) text.append(piece);
+    return text;
+}
+
 page_parts read_page_parts(const xmlNode* document) {
     page_parts parts;
     for (const xmlNode* node = document; node; node = next_node(node, document)) {
         if (is_element(node, "script") && is_json_ld(node)) {
-            std::string text;
-            for (const xmlNode* child = node->children; child; child = child->next)
-                if (child->content && (child->type == XML_TEXT_NODE || child->type == XML_CDATA_SECTION_NODE))
-                    text += reinterpret_cast<const char*>(child->content);
-            parts.json_ld.push_back(std::move(text));
+            parts.json_ld.push_back(script_text(node, parts.joined));
         } else if (is_element(node, "link") && parts.canonical.empty() &&
                    has_word(lower(clean_line(attribute(node, "rel"))), "canonical")) {
             parts.canonical = absolute_url(attribute(node, "href"));
@@ -118,13 +132,15 @@ std::string dropped_note(std::size_t dropped) {
 }
 
 read_result read_page_here(std::string_view bytes, const found_taker& take) {
-    std::string page = page_to_utf8(bytes);
-    html_document document = parse_html(page);
-    page = {};  // the tree holds its own copy of every text
+    std::string converted;
+    const std::optional<std::string_view> text = page_as_utf8(bytes, converted, html_tree_limit);
+    if (!text) return {{}, {"The page needs more memory than a page may use to read."}};
+    html_document document = parse_html(*text, converted.size());
+    converted = {};  // the tree holds its own copy of every text
     if (!document.tree) return {{}, {"The page " + document.failure + "."}};
+    // The JSON-LD blocks are read from the tree's own texts.
     const page_parts parts = read_page_parts(document.root());
     const std::vector<json> microdata = read_microdata_recipes(document.root());
-    document = {};  // the tree is no longer needed; free it before the JSON is read
 
     read_result result;
     const recipe_origin origin{!parts.canonical.empty() ? parts.canonical : parts.og_url};
@@ -136,7 +152,8 @@ read_result read_page_here(std::string_view bytes, const found_taker& take) {
     // Blocks may refer to each other; then all are read before any is mapped.
     const bool refers = std::any_of(parts.json_ld.begin(), parts.json_ld.end(), refers_by_id);
     std::vector<json> values;
-    std::size_t value_room = json_value_limit;  // for all blocks together
+    // For all blocks together; all held at once when they refer to each other.
+    std::size_t value_room = refers ? json_held_value_limit : json_value_limit;
     for (std::size_t i = 0; i < parts.json_ld.size(); ++i) {
         lenient_json block = refers ? parse_lenient_json(parts.json_ld[i], value_room)
                                     : read_each_value(parts.json_ld[i], value_room, origin, take_json_ld);
@@ -156,11 +173,14 @@ read_result read_page_here(std::string_view bytes, const found_taker& take) {
 }
 
 read_result read_json_here(std::string_view bytes, const found_taker& take) {
-    const std::string text = text_to_utf8(bytes);
+    std::string converted;
+    const std::optional<std::string_view> utf8 = text_as_utf8(bytes, converted, largest_json_copy);
+    if (!utf8) return {{}, {"The file needs more memory than a file may use to read."}};
+    const std::string_view text = *utf8;
     const recipe_origin origin{};
     lenient_json file;
     if (refers_by_id(text)) {
-        file = parse_lenient_json(text);
+        file = parse_lenient_json(text, json_held_value_limit);
         take_recipes(file.values, origin, take);
     } else {
         file = read_each_value(text, json_value_limit, origin, take);

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <exception>
 #include <new>
 
 namespace {
@@ -55,6 +56,22 @@ void limit_address_space(std::size_t more) {
 
 constexpr int out_of_memory_status = 3;
 
+// An allocation that fails where no exception may pass (in a destructor)
+// ends the child through terminate, which would print on the terminal: it
+// is the memory limit all the same.
+[[noreturn]] void end_child_quietly() {
+    int status = 1;
+    if (const std::exception_ptr error = std::current_exception()) {
+        try {
+            std::rethrow_exception(error);
+        } catch (const std::bad_alloc&) {
+            status = out_of_memory_status;
+        } catch (...) {
+        }
+    }
+    ::_exit(status);
+}
+
 }  // namespace
 
 isolated_run run_isolated_sending(const std::function<void(const byte_sender& send)>& work,
@@ -74,6 +91,7 @@ isolated_run run_isolated_sending(const std::function<void(const byte_sender& se
         const rlimit limit{static_cast<rlim_t>(cpu_seconds), static_cast<rlim_t>(cpu_seconds) + 1};
         ::setrlimit(RLIMIT_CPU, &limit);
         limit_address_space(memory_bytes);
+        std::set_terminate(end_child_quietly);
         // _exit: the parent's buffers and exit handlers are not the child's to run.
         try {
             bool sent = true;

@@ -18,8 +18,10 @@ struct isolated_run {
     std::string failure;  // else why not: "it takes more than 30 seconds to read"
 };
 
-// About 40 times what the largest ordinary page takes to parse.
-inline constexpr std::size_t isolated_memory_limit = std::size_t{1} << 30;
+// The readers keep a page or JSON file within their caps to some 150 MB
+// resident; address space runs ahead of that (a growing text reserves
+// double), so the limit leaves room over it.
+inline constexpr std::size_t isolated_memory_limit = std::size_t{256} << 20;
 
 isolated_run run_isolated(const std::function<std::string()>& work, int cpu_seconds,
                           std::size_t memory_bytes = isolated_memory_limit);

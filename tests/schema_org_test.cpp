@@ -129,7 +129,7 @@ TEST(schema_org, hostile_nesting_and_size_give_a_note_and_never_a_crash) {
     std::string many = "{\"@type\":\"Recipe\",\"recipeIngredient\":[{}";
     for (int i = 0; i < 4000000; ++i) many += ",{}";
     EXPECT_EQ(read_recipe_json(many + "]}", "many.json").notes,
-              std::vector<std::string>{"The file could not be read as JSON: holds more than 4000000 values."});
+              std::vector<std::string>{"The file could not be read as JSON: holds more than 750000 values."});
     const read_result deep_block = read_recipe_page(
         "<script type=\"application/ld+json\">" + deep_json + "</script>" + recipe, "deep.html");
     EXPECT_EQ(deep_block.notes, std::vector<std::string>{"JSON-LD block 1 could not be read: nested more than 200 deep."});
