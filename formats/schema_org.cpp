@@ -136,7 +136,7 @@ read_result read_page_here(std::string_view bytes, const found_taker& take) {
     const std::optional<std::string_view> text = page_as_utf8(bytes, converted, html_tree_limit);
     if (!text) return {{}, {"The page needs more memory than a page may use to read."}};
     html_document document = parse_html(*text, converted.size());
-    converted = {};  // the tree holds its own copy of every text
+    std::string().swap(converted);  // the tree holds its own copy of every text
     if (!document.tree) return {{}, {"The page " + document.failure + "."}};
     // The JSON-LD blocks are read from the tree's own texts.
     const page_parts parts = read_page_parts(document.root());
@@ -155,6 +155,13 @@ read_result read_page_here(std::string_view bytes, const found_taker& take) {
     // For all blocks together; all held at once when they refer to each other.
     std::size_t value_room = refers ? json_held_value_limit : json_value_limit;
     for (std::size_t i = 0; i < parts.json_ld.size(); ++i) {
+        // Once the room is used up, one note stands for every block left.
+        if (value_room == 0) {
+            result.notes.push_back("JSON-LD blocks " + std::to_string(i + 1) + " to " +
+                                   std::to_string(parts.json_ld.size()) +
+                                   " were not read: the blocks before them hold as many values as a page may.");
+            break;
+        }
         lenient_json block = refers ? parse_lenient_json(parts.json_ld[i], value_room)
                                     : read_each_value(parts.json_ld[i], value_room, origin, take_json_ld);
         value_room -= std::min(value_room, block.value_count);

@@ -130,6 +130,15 @@ TEST(schema_org, hostile_nesting_and_size_give_a_note_and_never_a_crash) {
     for (int i = 0; i < 4000000; ++i) many += ",{}";
     EXPECT_EQ(read_recipe_json(many + "]}", "many.json").notes,
               std::vector<std::string>{"The file could not be read as JSON: holds more than 750000 values."});
+    // Blocks that refer to each other share what may be held: once a block
+    // has used it up, one note stands for the blocks after it.
+    std::string referring = "[{\"@id\":\"#a\"}";
+    for (int i = 0; i < 750000; ++i) referring += ",1";
+    const std::string block = "<script type=\"application/ld+json\">";
+    EXPECT_EQ(read_recipe_page(block + referring + "]</script>" + recipe + recipe, "many.html").notes,
+              (std::vector<std::string>{"JSON-LD block 1 could not be read: holds more than 750000 values.",
+                                        "JSON-LD blocks 2 to 3 were not read: the blocks before them hold as many "
+                                        "values as a page may."}));
     const read_result deep_block = read_recipe_page(
         "<script type=\"application/ld+json\">" + deep_json + "</script>" + recipe, "deep.html");
     EXPECT_EQ(deep_block.notes, std::vector<std::string>{"JSON-LD block 1 could not be read: nested more than 200 deep."});
