@@ -91,9 +91,12 @@ TEST(page_memory, a_page_gives_the_same_recipe_whichever_way_its_text_reaches_th
         }
         return out;
     };
-    const auto with = [](std::string text, std::string_view from, std::string_view to) {
-        for (std::size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size()) text.replace(at, from.size(), to);
-        return text;
+    const auto with = [](std::string_view text, std::string_view from, std::string_view to) {
+        std::string out;
+        std::size_t done = 0;
+        for (std::size_t at = 0; (at = text.find(from, done)) != std::string_view::npos; done = at + from.size())
+            out.append(text.substr(done, at - done)).append(to);
+        return out.append(text.substr(done));
     };
     const std::string as_utf8 = with(utf8(page), "windows-1252", "utf-8");
     const std::pair<const char*, std::string> ways[] = {
@@ -211,7 +214,8 @@ TEST(page_memory, an_export_is_read_block_by_block_as_the_parser_goes) {
 // is a text of more when its parts refer to each other; items of an array
 // read one at a time are not held together, so the limit is not theirs.
 TEST(page_memory, json_holds_a_bounded_number_of_values_at_once) {
-    const std::string items = "[" + repeated("{\"x\": [" + repeated("{},", 999) + "{}]},", 400);  // 800,400 values
+    const std::string item = std::string("{\"x\": [").append(repeated("{},", 999)).append("{}]},");
+    const std::string items = std::string("[").append(repeated(item, 400));  // 800,400 values
     const std::string last = R"({"@type": "Recipe", "name": "Last"}])";
     EXPECT_EQ(shown(read_recipe_json(items + last, "items.json")), "Last|||\n");
     EXPECT_EQ(shown(read_recipe_json(items + R"({"@id": "#x", "@type": "Recipe", "name": "Last"}])", "id.json")),
@@ -219,8 +223,8 @@ TEST(page_memory, json_holds_a_bounded_number_of_values_at_once) {
     EXPECT_EQ(shown(read_recipe_json(R"({"@type": "Recipe", "name": "Big", "x": )" + items + "{}]}", "one.json")),
               "The file could not be read as JSON: holds more than 750000 values.\n");
     // Nor one of a few long texts, held as text and again as strings.
-    const std::string wide = "{\"t\": \"" + std::string(std::size_t{1} << 20, 'w') + "\"},";
-    EXPECT_EQ(shown(read_recipe_json(R"({"@type": "Recipe", "name": "Long", "x": [)" + repeated(wide, 32) + "{}]}", "long.json")),
+    const std::string wide = std::string("{\"t\": \"").append(std::size_t{1} << 20, 'w').append("\"},");
+    EXPECT_EQ(shown(read_recipe_json(std::string(R"({"@type": "Recipe", "name": "Long", "x": [)").append(repeated(wide, 32)).append("{}]}"), "long.json")),
               "The file could not be read as JSON: holds more than 32 MB in one value.\n");
 }
 
